@@ -1,0 +1,52 @@
+#include "Cp1252.h"
+
+#include <array>
+
+namespace Cp1252 {
+namespace {
+
+// 0x80..0x9F; the rest of the code page equals ISO-8859-1.
+constexpr std::array<char16_t, 32> kHighControls = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, // 80-87
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F, // 88-8F
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, // 90-97
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178, // 98-9F
+};
+
+} // namespace
+
+char16_t decodeByte(unsigned char byte) {
+    if (byte >= 0x80 && byte <= 0x9F)
+        return kHighControls[byte - 0x80];
+    return byte;
+}
+
+int encodeChar(char16_t ch) {
+    if (ch < 0x80 || (ch >= 0xA0 && ch <= 0xFF))
+        return ch;
+    for (std::size_t i = 0; i < kHighControls.size(); ++i) {
+        if (kHighControls[i] == ch)
+            return static_cast<int>(0x80 + i);
+    }
+    return -1;
+}
+
+QString decode(std::string_view bytes) {
+    QString text(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
+    QChar* out = text.data();
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        out[i] = QChar(decodeByte(static_cast<unsigned char>(bytes[i])));
+    return text;
+}
+
+std::string encode(const QString& text) {
+    std::string bytes;
+    bytes.reserve(static_cast<std::size_t>(text.size()));
+    for (QChar ch : text) {
+        const int b = encodeChar(ch.unicode());
+        bytes.push_back(b < 0 ? '?' : static_cast<char>(b));
+    }
+    return bytes;
+}
+
+} // namespace Cp1252
