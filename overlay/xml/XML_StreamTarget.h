@@ -45,7 +45,9 @@ public:
     void writeAttribute(std::string_view name, int value);
     void writeAttribute(std::string_view name, double value);
     // Without this a string literal would be ambiguous between the overloads.
-    void writeAttribute(std::string_view name, const char* value) { writeAttribute(name, std::string_view(value)); }
+    void writeAttribute(std::string_view name, const char* value) {
+        writeAttribute(name, value ? std::string_view(value) : std::string_view());
+    }
 
     // Consumer side. Integers are formatted as "%d", doubles as "%f" (six
     // decimals), always with a decimal point whatever the process locale.

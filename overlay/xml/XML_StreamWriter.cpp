@@ -44,29 +44,42 @@ void XML_StreamWriter::requireOpen() const {
 }
 
 void XML_StreamWriter::put(std::string_view bytes) {
-    if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), m_file) != bytes.size())
+    if (bytes.empty())
+        return;
+#ifdef __GLIBC__
+    // The writer is the only user of its stream: the lock fwrite takes per
+    // call would be pure overhead.
+    if (fwrite_unlocked(bytes.data(), 1, bytes.size(), m_file) != bytes.size())
         m_writeFailed = true;
+#else
+    if (std::fwrite(bytes.data(), 1, bytes.size(), m_file) != bytes.size())
+        m_writeFailed = true;
+#endif
 }
 
-void XML_StreamWriter::putEscaped(std::string_view bytes) {
+// Each event is assembled in m_piece and handed to the stream in one call; a
+// document consists of many pieces of a few bytes.
+void XML_StreamWriter::appendEscaped(std::string_view bytes) {
     std::size_t runStart = 0;
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         const std::string_view escape = escapeOf(bytes[i]);
         if (escape.empty())
             continue;
-        put(bytes.substr(runStart, i - runStart));
-        put(escape);
+        m_piece.append(bytes.data() + runStart, i - runStart);
+        m_piece.append(escape);
         runStart = i + 1;
     }
-    put(bytes.substr(runStart));
+    m_piece.append(bytes.data() + runStart, bytes.size() - runStart);
 }
 
 void XML_StreamWriter::beginElement(std::string_view name) {
     requireOpen();
+    m_piece.clear();
     if (m_startTagOpen)
-        put(">");
-    put("<");
-    put(name);
+        m_piece += '>';
+    m_piece += '<';
+    m_piece.append(name);
+    put(m_piece);
     m_openElements.emplace_back(name);
     m_startTagOpen = true;
 }
@@ -75,20 +88,23 @@ void XML_StreamWriter::attribute(std::string_view name) {
     requireOpen();
     if (!m_startTagOpen)
         throw XML_Error('A');
-    put(" ");
-    put(name);
-    put("=\"");
-    putEscaped(valueAsString());
-    put("\"");
+    m_piece.assign(1, ' ');
+    m_piece.append(name);
+    m_piece += "=\"";
+    appendEscaped(valueAsString());
+    m_piece += '"';
+    put(m_piece);
 }
 
 void XML_StreamWriter::text(std::string_view chars) {
     requireOpen();
+    m_piece.clear();
     if (m_startTagOpen) {
-        put(">");
+        m_piece += '>';
         m_startTagOpen = false;
     }
-    putEscaped(chars);
+    appendEscaped(chars);
+    put(m_piece);
 }
 
 void XML_StreamWriter::endElement() {
@@ -99,9 +115,10 @@ void XML_StreamWriter::endElement() {
         put("/>");
         m_startTagOpen = false;
     } else {
-        put("</");
-        put(m_openElements.back());
-        put(">");
+        m_piece.assign("</");
+        m_piece.append(m_openElements.back());
+        m_piece += '>';
+        put(m_piece);
     }
     m_openElements.pop_back();
 }

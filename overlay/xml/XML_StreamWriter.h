@@ -36,10 +36,11 @@ public:
 private:
     void requireOpen() const;
     void put(std::string_view bytes);
-    void putEscaped(std::string_view bytes);
+    void appendEscaped(std::string_view bytes);
 
     std::FILE* m_file;
     std::vector<std::string> m_openElements;
     bool m_startTagOpen = false;
     bool m_writeFailed = false;
+    std::string m_piece;
 };
