@@ -27,6 +27,8 @@ public:
     explicit XML_ToStreamParser(std::unique_ptr<CharBufferReader::Abstract> reader);
     XML_ToStreamParser(const XML_ToStreamParser&) = delete;
     XML_ToStreamParser& operator=(const XML_ToStreamParser&) = delete;
+    // Destroys the reader, and with it a file the reader owns.
+    virtual ~XML_ToStreamParser();
 
     // Parses the whole input into `target`. True when every element was
     // closed and the target's close(true) agreed.
@@ -37,10 +39,6 @@ protected:
     // of input, delivered as one text event; returns that '<' or EndOfInput.
     virtual int parseText(int firstChar);
 
-public:
-    virtual ~XML_ToStreamParser();
-
-protected:
     XML_StreamTarget& target() { return *m_target; }
 
     // The next byte (0..255) or EndOfInput.
