@@ -1,0 +1,267 @@
+#include "xTM.h"
+
+#include "Ellipsoid.h"
+
+#include <cmath>
+#include <limits>
+
+namespace Transid {
+
+namespace {
+
+// A zone number computed from a coordinate must fit the record's unsigned
+// 32-bit zone field; anything else (negative, huge, NaN) is no zone.
+bool toZone(double value, uint32_t& zone) {
+    if (!(value >= 0.0 && value <= static_cast<double>(std::numeric_limits<uint32_t>::max())))
+        return false;
+    zone = static_cast<uint32_t>(value);
+    return true;
+}
+
+bool finite(double a, double b) {
+    return std::isfinite(a) && std::isfinite(b);
+}
+
+// Third flattening n = (a − b) / (a + b) and the rectifying radius
+// A = (a + b) / 2 × (1 + n²/4 + n⁴/64) of Helmert's meridian arc series.
+struct ArcSeries {
+    double n;
+    double A;
+    explicit ArcSeries(const Ellipsoid& e) : n((e.a() - e.b()) / (e.a() + e.b())) {
+        const double n2 = n * n;
+        A = (e.a() + e.b()) / 2.0 * (1.0 + n2 / 4.0 + n2 * n2 / 64.0);
+    }
+};
+
+} // namespace
+
+xTM::xTM(const EllipsoidLookup& ellipsoids, bool hasZones) : RevCoordChanger(hasZones), m_ellipsoids(ellipsoids) {}
+
+double xTM::meridianArc(const Ellipsoid& e, double phi) const {
+    const ArcSeries s(e);
+    const double n = s.n;
+    const double n2 = n * n;
+    const double n3 = n2 * n;
+    const double n4 = n2 * n2;
+    const double n5 = n4 * n;
+    return s.A *
+           (phi + (-3.0 / 2.0 * n + 9.0 / 16.0 * n3 - 3.0 / 32.0 * n5) * std::sin(2.0 * phi) +
+            (15.0 / 16.0 * n2 - 15.0 / 32.0 * n4) * std::sin(4.0 * phi) +
+            (-35.0 / 48.0 * n3 + 105.0 / 256.0 * n5) * std::sin(6.0 * phi) + 315.0 / 512.0 * n4 * std::sin(8.0 * phi));
+}
+
+double xTM::footpointLatitude(const Ellipsoid& e, double northing) {
+    const ArcSeries s(e);
+    const double n = s.n;
+    const double n2 = n * n;
+    const double n3 = n2 * n;
+    const double n4 = n2 * n2;
+    const double n5 = n4 * n;
+    const double sigma = northing / s.A;
+    // The series is odd in σ, so a southern northing gets the mirrored
+    // latitude with its sign rather than the northern one.
+    return sigma + (3.0 / 2.0 * n - 27.0 / 32.0 * n3 + 269.0 / 512.0 * n5) * std::sin(2.0 * sigma) +
+           (21.0 / 16.0 * n2 - 55.0 / 32.0 * n4) * std::sin(4.0 * sigma) +
+           (151.0 / 96.0 * n3 - 417.0 / 128.0 * n5) * std::sin(6.0 * sigma) +
+           1097.0 / 512.0 * n4 * std::sin(8.0 * sigma);
+}
+
+void xTM::forward(const Ellipsoid& e, double lon, double lat, double& easting, double& northing) const {
+    const double l = lon / Rho;
+    const double phi = lat / Rho;
+    const double t = std::tan(phi);
+    const double c = std::cos(phi);
+    const double t2 = t * t;
+    const double t4 = t2 * t2;
+    const double t6 = t4 * t2;
+    const double eta2 = e.ep2() * c * c;
+    const double eta4 = eta2 * eta2;
+    const double N = e.a() * e.a() / (e.b() * std::sqrt(1.0 + eta2));
+    const double cl2 = c * c * l * l; // (c l)²
+    const double cl4 = cl2 * cl2;
+    const double cl6 = cl4 * cl2;
+    const double cl8 = cl4 * cl4;
+    easting =
+        N * c * l *
+        (1.0 + cl2 * (1.0 - t2 + eta2) / 6.0 + cl4 * (5.0 - 18.0 * t2 + t4 + 14.0 * eta2 - 58.0 * t2 * eta2) / 120.0 +
+         cl6 * (61.0 - 479.0 * t2 + 179.0 * t4 - t6) / 5040.0);
+    northing = meridianArc(e, phi) + N * t *
+                                         (cl2 / 2.0 + cl4 * (5.0 - t2 + 9.0 * eta2 + 4.0 * eta4) / 24.0 +
+                                          cl6 * (61.0 - 58.0 * t2 + t4 + 270.0 * eta2 - 330.0 * t2 * eta2) / 720.0 +
+                                          cl8 * (1385.0 - 3111.0 * t2 + 543.0 * t4 - t6) / 40320.0);
+}
+
+void xTM::inverse(const Ellipsoid& e, double easting, double northing, double& lon, double& lat) const {
+    const double phiF = footpointLatitude(e, northing);
+    const double t = std::tan(phiF);
+    const double c = std::cos(phiF);
+    const double t2 = t * t;
+    const double t4 = t2 * t2;
+    const double t6 = t4 * t2;
+    const double eta2 = e.ep2() * c * c;
+    const double eta4 = eta2 * eta2;
+    const double N = e.a() * e.a() / (e.b() * std::sqrt(1.0 + eta2));
+    const double u = easting;
+    const double uN2 = u * u / (N * N); // (u / N)²
+    const double uN4 = uN2 * uN2;
+    const double uN6 = uN4 * uN2;
+    const double uN8 = uN4 * uN4;
+    lon = Rho * u / (N * c) *
+          (1.0 - uN2 * (1.0 + 2.0 * t2 + eta2) / 6.0 +
+           uN4 * (5.0 + 28.0 * t2 + 24.0 * t4 + 6.0 * eta2 + 8.0 * t2 * eta2) / 120.0 -
+           uN6 * (61.0 + 662.0 * t2 + 1320.0 * t4 + 720.0 * t6) / 5040.0);
+    lat =
+        Rho * (phiF +
+               t * (-uN2 * (1.0 + eta2) / 2.0 +
+                    uN4 * (5.0 + 3.0 * t2 + 6.0 * eta2 - 6.0 * t2 * eta2 - 3.0 * eta4 - 9.0 * t2 * eta4) / 24.0 -
+                    uN6 * (61.0 + 90.0 * t2 + 45.0 * t4 + 107.0 * eta2 - 162.0 * t2 * eta2 - 45.0 * t4 * eta2) / 720.0 +
+                    uN8 * (1385.0 + 3633.0 * t2 + 4095.0 * t4 + 1575.0 * t6) / 40320.0));
+}
+
+bool xTM::apply(Coord& c) const {
+    const Ellipsoid* e = ellipsoidOf(c);
+    if (!e || !finite(c.x, c.y))
+        return false;
+    double easting, northing;
+    forward(*e, c.x, c.y, easting, northing);
+    if (!finite(easting, northing))
+        return false;
+    if (!hasZones())
+        c.zone = 0;
+    c.x = easting;
+    c.y = northing;
+    return true;
+}
+
+bool xTM::revert(Coord& c) const {
+    const Ellipsoid* e = ellipsoidOf(c);
+    if (!e || !finite(c.x, c.y))
+        return false;
+    double lon, lat;
+    inverse(*e, c.x, c.y, lon, lat);
+    if (!finite(lon, lat))
+        return false;
+    if (!hasZones())
+        c.zone = 0;
+    c.x = lon;
+    c.y = lat;
+    return true;
+}
+
+bool GaussKrueger::apply(Coord& c) const {
+    const Ellipsoid* e = ellipsoidOf(c);
+    if (!e || !finite(c.x, c.y))
+        return false;
+    uint32_t zone = c.zone;
+    if (zone == 0 && !toZone(std::floor(c.x / 3.0 + 0.5), zone))
+        return false;
+    double easting, northing;
+    forward(*e, c.x - 3.0 * zone, c.y, easting, northing);
+    easting += zone * 1000000.0 + 500000.0;
+    if (!finite(easting, northing))
+        return false;
+    c.zone = zone;
+    c.x = easting;
+    c.y = northing;
+    return true;
+}
+
+bool GaussKrueger::revert(Coord& c) const {
+    const Ellipsoid* e = ellipsoidOf(c);
+    if (!e || !finite(c.x, c.y))
+        return false;
+    uint32_t zone = c.zone;
+    if (zone == 0 && !toZone(std::floor(c.x * 0.000001), zone))
+        return false;
+    double lon, lat;
+    inverse(*e, c.x - (zone * 1000000.0 + 500000.0), c.y, lon, lat);
+    lon += 3.0 * zone;
+    if (!finite(lon, lat))
+        return false;
+    c.zone = zone;
+    c.x = lon;
+    c.y = lat;
+    return true;
+}
+
+namespace {
+constexpr double UtmScale = 0.9996;
+}
+
+bool UTM::apply(Coord& c) const {
+    const Ellipsoid* e = ellipsoidOf(c);
+    if (!e || !finite(c.x, c.y))
+        return false;
+    uint32_t zone = c.zone;
+    if (zone == 0 && !toZone(std::floor(c.x / 6.0) + 31.0, zone))
+        return false;
+    double easting, northing;
+    forward(*e, c.x - (6.0 * zone - 183.0), c.y, easting, northing);
+    easting = easting * UtmScale + (zone * 1000000.0 + 500000.0);
+    northing *= UtmScale;
+    if (!finite(easting, northing))
+        return false;
+    c.zone = zone;
+    c.x = easting;
+    c.y = northing;
+    return true;
+}
+
+bool UTM::revert(Coord& c) const {
+    const Ellipsoid* e = ellipsoidOf(c);
+    if (!e || !finite(c.x, c.y))
+        return false;
+    uint32_t zone = c.zone;
+    if (zone == 0 && !toZone(std::floor(c.x * 0.000001), zone))
+        return false;
+    double lon, lat;
+    inverse(*e, (c.x - (zone * 1000000.0 + 500000.0)) / UtmScale, c.y / UtmScale, lon, lat);
+    lon += 6.0 * zone - 183.0;
+    if (!finite(lon, lat))
+        return false;
+    c.zone = zone;
+    c.x = lon;
+    c.y = lat;
+    return true;
+}
+
+double GaussLux::meridianArc(const Ellipsoid& e, double phi) const {
+    return xTM::meridianArc(e, phi) - xTM::meridianArc(e, Lat0 / Rho);
+}
+
+bool GaussLux::apply(Coord& c) const {
+    const Ellipsoid* e = ellipsoidOf(c);
+    if (!e || !finite(c.x, c.y))
+        return false;
+    double easting, northing;
+    // The northing of the bare projection already counts from the origin
+    // latitude through the overridden meridian arc.
+    forward(*e, c.x - Lon0, c.y, easting, northing);
+    easting += FalseEasting;
+    northing += FalseNorthing;
+    if (!finite(easting, northing))
+        return false;
+    c.zone = 0;
+    c.x = easting;
+    c.y = northing;
+    return true;
+}
+
+bool GaussLux::revert(Coord& c) const {
+    const Ellipsoid* e = ellipsoidOf(c);
+    if (!e || !finite(c.x, c.y))
+        return false;
+    double lon, lat;
+    // The footpoint series counts from the equator: add back the arc up to the origin.
+    const double northing = c.y - FalseNorthing + xTM::meridianArc(*e, Lat0 / Rho);
+    inverse(*e, c.x - FalseEasting, northing, lon, lat);
+    lon += Lon0;
+    if (!finite(lon, lat))
+        return false;
+    c.zone = 0;
+    c.x = lon;
+    c.y = lat;
+    return true;
+}
+
+} // namespace Transid
