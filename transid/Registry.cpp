@@ -74,6 +74,8 @@ unsigned short datumKey(uint32_t from, uint32_t to) {
 void Registry::clear() {
     m_changers.clear();
     m_transforms.clear();
+    m_ellipsoidIndex.fill(nullptr);
+    m_projectionIndex.fill(nullptr);
 }
 
 void Registry::build() {
@@ -93,6 +95,13 @@ void Registry::build() {
 
     for (const DatumRow& row : DatumRows)
         m_transforms[datumKey(row.from, row.to)] = std::make_unique<RefSysTransform>(row.p);
+
+    for (const auto& [key, changer] : m_changers) {
+        if (const Ellipsoid* e = changer->asEllipsoid(); e && Code::ellipsoid(key) == key)
+            m_ellipsoidIndex[key >> 12] = e;
+        else if (!e && Code::projection(key) == key)
+            m_projectionIndex[key >> 4] = changer.get();
+    }
 }
 
 const RevCoordChanger* Registry::changer(unsigned long key) const {
@@ -108,19 +117,11 @@ const CoordChanger* Registry::transformation(uint32_t fromDatum, uint32_t toDatu
 }
 
 const Ellipsoid* Registry::ellipsoidOf(uint32_t code) const {
-    const uint32_t key = Code::ellipsoid(code);
-    if (key == 0)
-        return nullptr;
-    const RevCoordChanger* c = changer(key);
-    return c ? c->asEllipsoid() : nullptr;
+    return m_ellipsoidIndex[Code::ellipsoid(code) >> 12];
 }
 
 const RevCoordChanger* Registry::projectionOf(uint32_t code) const {
-    const uint32_t key = Code::projection(code);
-    if (key == 0)
-        return nullptr;
-    const RevCoordChanger* c = changer(key);
-    return c && !c->asEllipsoid() ? c : nullptr;
+    return m_projectionIndex[Code::projection(code) >> 4];
 }
 
 bool Registry::knows(uint32_t code) const {

@@ -3,6 +3,7 @@
 #include "CoordChanger.h"
 #include "CoordCode.h"
 
+#include <array>
 #include <map>
 #include <memory>
 
@@ -46,6 +47,10 @@ public:
 private:
     std::map<unsigned long, std::unique_ptr<RevCoordChanger>> m_changers;
     std::map<unsigned short, std::unique_ptr<CoordChanger>> m_transforms;
+    // Index of the entries above by the 8 bits of their key, so that the
+    // lookups every conversion makes are one array access.
+    std::array<const Ellipsoid*, 256> m_ellipsoidIndex{};
+    std::array<const RevCoordChanger*, 256> m_projectionIndex{};
 };
 
 // The process-wide registry, empty until BuildRegistry() runs. Its objects

@@ -24,6 +24,20 @@ bool finite(double a, double b) {
 
 // Third flattening n = (a − b) / (a + b) and the rectifying radius
 // A = (a + b) / 2 × (1 + n²/4 + n⁴/64) of Helmert's meridian arc series.
+// sin 2φ, sin 4φ, sin 6φ and sin 8φ from one sine and cosine of 2φ by the
+// angle-sum formulas.
+struct MultipleSines {
+    double s2, s4, s6, s8;
+    explicit MultipleSines(double phi) {
+        const double c2 = std::cos(2.0 * phi);
+        s2 = std::sin(2.0 * phi);
+        s4 = 2.0 * s2 * c2;
+        const double c4 = 1.0 - 2.0 * s2 * s2;
+        s6 = s4 * c2 + c4 * s2;
+        s8 = 2.0 * s4 * c4;
+    }
+};
+
 struct ArcSeries {
     double n;
     double A;
@@ -60,17 +74,17 @@ double xTM::footpointLatitude(const Ellipsoid& e, double northing) {
     const double sigma = northing / s.A;
     // The series is odd in σ, so a southern northing gets the mirrored
     // latitude with its sign rather than the northern one.
-    return sigma + (3.0 / 2.0 * n - 27.0 / 32.0 * n3 + 269.0 / 512.0 * n5) * std::sin(2.0 * sigma) +
-           (21.0 / 16.0 * n2 - 55.0 / 32.0 * n4) * std::sin(4.0 * sigma) +
-           (151.0 / 96.0 * n3 - 417.0 / 128.0 * n5) * std::sin(6.0 * sigma) +
-           1097.0 / 512.0 * n4 * std::sin(8.0 * sigma);
+    const MultipleSines sin(sigma);
+    return sigma + (3.0 / 2.0 * n - 27.0 / 32.0 * n3 + 269.0 / 512.0 * n5) * sin.s2 +
+           (21.0 / 16.0 * n2 - 55.0 / 32.0 * n4) * sin.s4 + (151.0 / 96.0 * n3 - 417.0 / 128.0 * n5) * sin.s6 +
+           1097.0 / 512.0 * n4 * sin.s8;
 }
 
 void xTM::forward(const Ellipsoid& e, double lon, double lat, double& easting, double& northing) const {
     const double l = lon / Rho;
     const double phi = lat / Rho;
-    const double t = std::tan(phi);
     const double c = std::cos(phi);
+    const double t = std::sin(phi) / c; // tan φ
     const double t2 = t * t;
     const double t4 = t2 * t2;
     const double t6 = t4 * t2;
@@ -93,8 +107,8 @@ void xTM::forward(const Ellipsoid& e, double lon, double lat, double& easting, d
 
 void xTM::inverse(const Ellipsoid& e, double easting, double northing, double& lon, double& lat) const {
     const double phiF = footpointLatitude(e, northing);
-    const double t = std::tan(phiF);
     const double c = std::cos(phiF);
+    const double t = std::sin(phiF) / c; // tan φf
     const double t2 = t * t;
     const double t4 = t2 * t2;
     const double t6 = t4 * t2;

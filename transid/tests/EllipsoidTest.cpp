@@ -51,6 +51,13 @@ TEST(Ellipsoid, GeographicToGeocentricAtTheAxes) {
     EXPECT_NEAR(c.x, 0.0, 1e-6);
     EXPECT_NEAR(c.y, 0.0, 1e-6);
     EXPECT_NEAR(c.z, grs80.b(), 1e-6);
+
+    // And back from the polar axis itself, where p / cos φ would be 0 / 0.
+    c = Coord{};
+    c.z = -(grs80.b() + 250.0);
+    ASSERT_TRUE(grs80.apply(c));
+    EXPECT_NEAR(c.y, -90.0, 1e-12);
+    EXPECT_NEAR(c.z, 250.0, 1e-6);
 }
 
 // Geographic -> geocentric -> geographic closes to a tenth of a millimetre,
