@@ -6,6 +6,8 @@
 #include "Schweiz.h"
 #include "xTM.h"
 
+#include <cmath>
+
 namespace Transid {
 
 namespace {
@@ -194,6 +196,8 @@ bool Registry::convert(const Coord& source, Coord& target) const {
 
     if (heightKind(target.type) == 1)
         w.z -= target.separation;
+    if (!std::isfinite(w.x) || !std::isfinite(w.y) || !std::isfinite(w.z))
+        return false; // e.g. an infinite separation
 
     target.zone = w.zone;
     target.x = w.x;

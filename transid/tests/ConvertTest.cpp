@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 
 using namespace Transid;
 
@@ -271,4 +272,47 @@ TEST(LibraryCoord, MapsTheThreeLibraryCodes) {
     Coord pixel = make(Code::DhdnGeographic, 0, 0);
     EXPECT_FALSE(ConvertMapCoord(make(0x8000, 10.0, 10.0, 0, 1), pixel));
     EXPECT_EQ(pixel.x, 0.0);
+}
+
+// Arbitrary records (codes, zones, NaN, infinities, huge values) never crash,
+// hang or trip the sanitizers, and a reported success carries finite values.
+TEST_F(ConvertTest, ArbitraryRecordsAreHandledSafely) {
+    uint64_t state = 0x9E3779B97F4A7C15ull;
+    auto next = [&state] {
+        state ^= state << 13;
+        state ^= state >> 7;
+        state ^= state << 17;
+        return state;
+    };
+    const uint32_t codes[] = {0x201010, 0x201000, 0x103020, 0x103000, 0x002020, 0x002000, 0x000000, 0x601050,
+                              0x503060, 0x005040, 0x003030, 0x401000, 0x201001, 0x301000, 0x402010, 0x002060};
+    const double specials[] = {std::nan(""), INFINITY, -INFINITY, 1e308, -1e308,    0.0,       -0.0, 5e-324,
+                               90.0,         -90.0,    180.0,     1e7,   3500000.0, 5500000.0, 2.2e6};
+    auto value = [&] {
+        const uint64_t r = next();
+        if (r % 4 == 0)
+            return specials[(r >> 8) % std::size(specials)];
+        if (r % 4 == 1) {
+            double d;
+            const uint64_t bits = next();
+            std::memcpy(&d, &bits, sizeof d);
+            return d;
+        }
+        return (static_cast<double>(r >> 11) / 9007199254740992.0 - 0.5) * 2.0e7;
+    };
+    auto code = [&] {
+        const uint64_t r = next();
+        return r % 8 == 0 ? static_cast<uint32_t>(r >> 32) : codes[(r >> 8) % std::size(codes)];
+    };
+    auto zone = [&] {
+        const uint64_t r = next();
+        return r % 4 == 0 ? static_cast<uint32_t>(r >> 32) : static_cast<uint32_t>((r >> 8) % 100);
+    };
+    for (int i = 0; i < 100000; ++i) {
+        const Coord s = make(code(), value(), value(), value(), zone(), value());
+        Coord t = make(code(), 0, 0, 0, zone(), value());
+        if (reg.convert(s, t)) {
+            EXPECT_TRUE(std::isfinite(t.x) && std::isfinite(t.y) && std::isfinite(t.z));
+        }
+    }
 }
