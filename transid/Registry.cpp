@@ -1,10 +1,13 @@
 #include "Registry.h"
 
 #include "Ellipsoid.h"
-#include "Lambert.h"
+#include "GaussKrueger.h"
+#include "GaussLux.h"
+#include "LambertBE.h"
+#include "LambertFR.h"
 #include "RefSysTransform.h"
 #include "Schweiz.h"
-#include "xTM.h"
+#include "UTM.h"
 
 #include <cmath>
 

@@ -1,19 +1,13 @@
 #include "Schweiz.h"
 
 #include "Ellipsoid.h"
+#include "Numeric.h"
 
 #include <cmath>
 
 namespace Transid {
 
 namespace {
-
-constexpr int MaxIterations = 100;
-constexpr double Tolerance = 1e-11;
-
-bool finite(double a, double b) {
-    return std::isfinite(a) && std::isfinite(b);
-}
 
 // Constants of the projection sphere for one ellipsoid.
 struct SwissSphere {
@@ -51,7 +45,7 @@ FalseOrigin falseOrigin(uint32_t zone) {
 
 bool Schweiz::apply(Coord& c) const {
     const Ellipsoid* ell = m_ellipsoids.ellipsoidOf(c.type);
-    if (!ell || !finite(c.x, c.y))
+    if (!ell || !bothFinite(c.x, c.y))
         return false;
     const SwissSphere s(*ell);
     const double phi = c.y / Rho;
@@ -68,7 +62,7 @@ bool Schweiz::apply(Coord& c) const {
     const FalseOrigin origin = falseOrigin(zone);
     const double easting = Y + origin.easting;
     const double northing = X + origin.northing;
-    if (!finite(easting, northing))
+    if (!bothFinite(easting, northing))
         return false;
     c.zone = zone;
     c.x = easting;
@@ -78,7 +72,7 @@ bool Schweiz::apply(Coord& c) const {
 
 bool Schweiz::revert(Coord& c) const {
     const Ellipsoid* ell = m_ellipsoids.ellipsoidOf(c.type);
-    if (!ell || !finite(c.x, c.y))
+    if (!ell || !bothFinite(c.x, c.y))
         return false;
     const SwissSphere s(*ell);
     const FalseOrigin origin = falseOrigin(c.zone);
@@ -92,14 +86,14 @@ bool Schweiz::revert(Coord& c) const {
     const double spherical = (std::log(std::tan(Pi / 4.0 + b / 2.0)) - s.K) / s.alpha;
     double phi = b;
     bool converged = false;
-    for (int i = 0; i < MaxIterations && !converged; ++i) {
+    for (int i = 0; i < IterationLimit && !converged; ++i) {
         const double eSin = s.e * std::sin(phi);
         const double next =
             2.0 * std::atan(std::exp(spherical + s.e / 2.0 * std::log((1.0 + eSin) / (1.0 - eSin)))) - Pi / 2.0;
-        converged = std::fabs(next - phi) < Tolerance;
+        converged = std::fabs(next - phi) < IterationTolerance;
         phi = next;
     }
-    if (!converged || !finite(lambda, phi))
+    if (!converged || !bothFinite(lambda, phi))
         return false;
     c.x = lambda;
     c.y = phi * Rho;

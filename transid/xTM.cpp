@@ -1,29 +1,14 @@
 #include "xTM.h"
 
 #include "Ellipsoid.h"
+#include "Numeric.h"
 
 #include <cmath>
-#include <limits>
 
 namespace Transid {
 
 namespace {
 
-// A zone number computed from a coordinate must fit the record's unsigned
-// 32-bit zone field; anything else (negative, huge, NaN) is no zone.
-bool toZone(double value, uint32_t& zone) {
-    if (!(value >= 0.0 && value <= static_cast<double>(std::numeric_limits<uint32_t>::max())))
-        return false;
-    zone = static_cast<uint32_t>(value);
-    return true;
-}
-
-bool finite(double a, double b) {
-    return std::isfinite(a) && std::isfinite(b);
-}
-
-// Third flattening n = (a − b) / (a + b) and the rectifying radius
-// A = (a + b) / 2 × (1 + n²/4 + n⁴/64) of Helmert's meridian arc series.
 // sin 2φ, sin 4φ, sin 6φ and sin 8φ from one sine and cosine of 2φ by the
 // angle-sum formulas.
 struct MultipleSines {
@@ -38,6 +23,8 @@ struct MultipleSines {
     }
 };
 
+// Third flattening n = (a − b) / (a + b) and the rectifying radius
+// A = (a + b) / 2 × (1 + n²/4 + n⁴/64) of Helmert's meridian arc series.
 struct ArcSeries {
     double n;
     double A;
@@ -58,10 +45,10 @@ double xTM::meridianArc(const Ellipsoid& e, double phi) const {
     const double n3 = n2 * n;
     const double n4 = n2 * n2;
     const double n5 = n4 * n;
-    return s.A *
-           (phi + (-3.0 / 2.0 * n + 9.0 / 16.0 * n3 - 3.0 / 32.0 * n5) * std::sin(2.0 * phi) +
-            (15.0 / 16.0 * n2 - 15.0 / 32.0 * n4) * std::sin(4.0 * phi) +
-            (-35.0 / 48.0 * n3 + 105.0 / 256.0 * n5) * std::sin(6.0 * phi) + 315.0 / 512.0 * n4 * std::sin(8.0 * phi));
+    const MultipleSines sin(phi);
+    return s.A * (phi + (-3.0 / 2.0 * n + 9.0 / 16.0 * n3 - 3.0 / 32.0 * n5) * sin.s2 +
+                  (15.0 / 16.0 * n2 - 15.0 / 32.0 * n4) * sin.s4 + (-35.0 / 48.0 * n3 + 105.0 / 256.0 * n5) * sin.s6 +
+                  315.0 / 512.0 * n4 * sin.s8);
 }
 
 double xTM::footpointLatitude(const Ellipsoid& e, double northing) {
@@ -72,8 +59,8 @@ double xTM::footpointLatitude(const Ellipsoid& e, double northing) {
     const double n4 = n2 * n2;
     const double n5 = n4 * n;
     const double sigma = northing / s.A;
-    // The series is odd in σ, so a southern northing gets the mirrored
-    // latitude with its sign rather than the northern one.
+    // The series is odd in σ: a southern (negative) northing yields the
+    // southern latitude, so no absolute value is taken.
     const MultipleSines sin(sigma);
     return sigma + (3.0 / 2.0 * n - 27.0 / 32.0 * n3 + 269.0 / 512.0 * n5) * sin.s2 +
            (21.0 / 16.0 * n2 - 55.0 / 32.0 * n4) * sin.s4 + (151.0 / 96.0 * n3 - 417.0 / 128.0 * n5) * sin.s6 +
@@ -134,11 +121,11 @@ void xTM::inverse(const Ellipsoid& e, double easting, double northing, double& l
 
 bool xTM::apply(Coord& c) const {
     const Ellipsoid* e = ellipsoidOf(c);
-    if (!e || !finite(c.x, c.y))
+    if (!e || !bothFinite(c.x, c.y))
         return false;
     double easting, northing;
     forward(*e, c.x, c.y, easting, northing);
-    if (!finite(easting, northing))
+    if (!bothFinite(easting, northing))
         return false;
     if (!hasZones())
         c.zone = 0;
@@ -149,130 +136,14 @@ bool xTM::apply(Coord& c) const {
 
 bool xTM::revert(Coord& c) const {
     const Ellipsoid* e = ellipsoidOf(c);
-    if (!e || !finite(c.x, c.y))
+    if (!e || !bothFinite(c.x, c.y))
         return false;
     double lon, lat;
     inverse(*e, c.x, c.y, lon, lat);
-    if (!finite(lon, lat))
+    if (!bothFinite(lon, lat))
         return false;
     if (!hasZones())
         c.zone = 0;
-    c.x = lon;
-    c.y = lat;
-    return true;
-}
-
-bool GaussKrueger::apply(Coord& c) const {
-    const Ellipsoid* e = ellipsoidOf(c);
-    if (!e || !finite(c.x, c.y))
-        return false;
-    uint32_t zone = c.zone;
-    if (zone == 0 && !toZone(std::floor(c.x / 3.0 + 0.5), zone))
-        return false;
-    double easting, northing;
-    forward(*e, c.x - 3.0 * zone, c.y, easting, northing);
-    easting += zone * 1000000.0 + 500000.0;
-    if (!finite(easting, northing))
-        return false;
-    c.zone = zone;
-    c.x = easting;
-    c.y = northing;
-    return true;
-}
-
-bool GaussKrueger::revert(Coord& c) const {
-    const Ellipsoid* e = ellipsoidOf(c);
-    if (!e || !finite(c.x, c.y))
-        return false;
-    uint32_t zone = c.zone;
-    if (zone == 0 && !toZone(std::floor(c.x * 0.000001), zone))
-        return false;
-    double lon, lat;
-    inverse(*e, c.x - (zone * 1000000.0 + 500000.0), c.y, lon, lat);
-    lon += 3.0 * zone;
-    if (!finite(lon, lat))
-        return false;
-    c.zone = zone;
-    c.x = lon;
-    c.y = lat;
-    return true;
-}
-
-namespace {
-constexpr double UtmScale = 0.9996;
-}
-
-bool UTM::apply(Coord& c) const {
-    const Ellipsoid* e = ellipsoidOf(c);
-    if (!e || !finite(c.x, c.y))
-        return false;
-    uint32_t zone = c.zone;
-    if (zone == 0 && !toZone(std::floor(c.x / 6.0) + 31.0, zone))
-        return false;
-    double easting, northing;
-    forward(*e, c.x - (6.0 * zone - 183.0), c.y, easting, northing);
-    easting = easting * UtmScale + (zone * 1000000.0 + 500000.0);
-    northing *= UtmScale;
-    if (!finite(easting, northing))
-        return false;
-    c.zone = zone;
-    c.x = easting;
-    c.y = northing;
-    return true;
-}
-
-bool UTM::revert(Coord& c) const {
-    const Ellipsoid* e = ellipsoidOf(c);
-    if (!e || !finite(c.x, c.y))
-        return false;
-    uint32_t zone = c.zone;
-    if (zone == 0 && !toZone(std::floor(c.x * 0.000001), zone))
-        return false;
-    double lon, lat;
-    inverse(*e, (c.x - (zone * 1000000.0 + 500000.0)) / UtmScale, c.y / UtmScale, lon, lat);
-    lon += 6.0 * zone - 183.0;
-    if (!finite(lon, lat))
-        return false;
-    c.zone = zone;
-    c.x = lon;
-    c.y = lat;
-    return true;
-}
-
-double GaussLux::meridianArc(const Ellipsoid& e, double phi) const {
-    return xTM::meridianArc(e, phi) - xTM::meridianArc(e, Lat0 / Rho);
-}
-
-bool GaussLux::apply(Coord& c) const {
-    const Ellipsoid* e = ellipsoidOf(c);
-    if (!e || !finite(c.x, c.y))
-        return false;
-    double easting, northing;
-    // The northing of the bare projection already counts from the origin
-    // latitude through the overridden meridian arc.
-    forward(*e, c.x - Lon0, c.y, easting, northing);
-    easting += FalseEasting;
-    northing += FalseNorthing;
-    if (!finite(easting, northing))
-        return false;
-    c.zone = 0;
-    c.x = easting;
-    c.y = northing;
-    return true;
-}
-
-bool GaussLux::revert(Coord& c) const {
-    const Ellipsoid* e = ellipsoidOf(c);
-    if (!e || !finite(c.x, c.y))
-        return false;
-    double lon, lat;
-    // The footpoint series counts from the equator: add back the arc up to the origin.
-    const double northing = c.y - FalseNorthing + xTM::meridianArc(*e, Lat0 / Rho);
-    inverse(*e, c.x - FalseEasting, northing, lon, lat);
-    lon += Lon0;
-    if (!finite(lon, lat))
-        return false;
-    c.zone = 0;
     c.x = lon;
     c.y = lat;
     return true;

@@ -1,6 +1,6 @@
 #include "CoordCode.h"
 #include "Ellipsoid.h"
-#include "Lambert.h"
+#include "GaussLux.h"
 #include "Registry.h"
 #include "Schweiz.h"
 #include "xTM.h"

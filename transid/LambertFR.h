@@ -4,18 +4,6 @@
 
 namespace Transid {
 
-// Belgian Lambert conformal conic (Lambert 72) on the coordinate's ellipsoid.
-// One zone; the zone field passes through untouched.
-class LambertBE : public RevCoordChanger {
-public:
-    explicit LambertBE(const EllipsoidLookup& ellipsoids) : RevCoordChanger(true), m_ellipsoids(ellipsoids) {}
-    bool apply(Coord& c) const override;
-    bool revert(Coord& c) const override;
-
-private:
-    const EllipsoidLookup& m_ellipsoids;
-};
-
 // French Lambert conformal conic zones 1..6 on the coordinate's ellipsoid:
 // 1 to 3 the northern, central and southern zones, 4 Corsica, 5 the extended
 // central zone covering the whole country, 6 Lambert 93.
