@@ -249,3 +249,41 @@ TEST_F(Projections, BadInputFails) {
     Coord huge = geo(Bessel, 1e300, 5500000.0);
     EXPECT_FALSE(projection(Code::UTM).revert(huge));
 }
+
+// Every UTM zone and every Gauss-Krüger strip east of Greenwich: zone 0 picks
+// the zone of the longitude, and the inverse, reading the zone from the
+// easting's millions, comes back to the same point.
+TEST_F(Projections, EveryZoneIsChosenAndInvertedFromTheEasting) {
+    const RevCoordChanger& utm = projection(Code::UTM);
+    const RevCoordChanger& gk = projection(Code::GaussKrueger);
+    for (uint32_t zone = 1; zone <= 60; ++zone) {
+        const double centre = 6.0 * zone - 183.0;
+        for (double dl : {-3.0, -1.0, 0.0, 2.999}) {
+            for (double lat : {0.5, 30.0, 60.0, 80.0}) {
+                Coord c = geo(Grs80, centre + dl, lat);
+                ASSERT_TRUE(utm.apply(c));
+                EXPECT_EQ(c.zone, zone) << centre + dl;
+                c.zone = 0;
+                ASSERT_TRUE(utm.revert(c));
+                EXPECT_EQ(c.zone, zone);
+                EXPECT_NEAR(c.x, centre + dl, 1e-9);
+                EXPECT_NEAR(c.y, lat, 1e-9);
+            }
+        }
+    }
+    for (uint32_t zone = 1; zone <= 59; ++zone) {
+        const double centre = 3.0 * zone;
+        for (double dl : {-1.5, 0.0, 1.499}) {
+            for (double lat : {0.5, 47.0, 55.0, 80.0}) {
+                Coord c = geo(Bessel, centre + dl, lat);
+                ASSERT_TRUE(gk.apply(c));
+                EXPECT_EQ(c.zone, zone) << centre + dl;
+                c.zone = 0;
+                ASSERT_TRUE(gk.revert(c));
+                EXPECT_EQ(c.zone, zone);
+                EXPECT_NEAR(c.x, centre + dl, 1e-9);
+                EXPECT_NEAR(c.y, lat, 1e-9);
+            }
+        }
+    }
+}
