@@ -251,6 +251,28 @@ TEST_F(TransformCoordsTest, CopiesSourcesThatNeedNoConversion) {
     EXPECT_EQ(self.x, 5500000.0);
 }
 
+TEST_F(TransformCoordsTest, KindZeroAndStripZeroMaps) {
+    // A kind-0 box has an unnamed system: its own values come out under
+    // type 0, geodetic types are not provided.
+    const uint32_t plain = addMap(std::make_unique<TlmGeoreference>(0, 0, 0, 1000, 0, 500, 100, 50));
+    Coord t = make(TypeUnspecified, 0);
+    EXPECT_EQ(convert(make(TypeMapPixel, plain, 10, 10), t), StatusConverted);
+    EXPECT_EQ(t.type, TypeUnspecified);
+    EXPECT_NEAR(t.y, 100, 1e-9);
+    EXPECT_NEAR(t.x, 100, 1e-9);
+    Coord gk = make(TypeGaussKrueger, 0);
+    EXPECT_EQ(convert(make(TypeMapPixel, plain, 10, 10), gk), StatusNotProvided);
+
+    // A map in strip 0 (around Greenwich) keeps strip 0 for a point that is
+    // nearer to strip 1, rather than taking its parameter 0 as "choose".
+    const uint32_t greenwich =
+        addMap(std::make_unique<TlmGeoreference>(1, 0, 500000, 700000, 5600000, 5500000, 200, 100));
+    Coord px = make(TypeMapPixel | OptionNoRounding, greenwich);
+    EXPECT_EQ(convert(make(TypeGeoDhdn, 0, 1.6, 50.0), px), StatusConverted);
+    const GaussKrueger::Projected p = GaussKrueger::forward(1.6, 50.0, 0);
+    EXPECT_NEAR(px.x, (p.easting - 500000) / 1000, 1e-9);
+}
+
 TEST_F(TransformCoordsTest, UtmTargetAndUnsupportedSources) {
     Coord t = make(TypeUtm, 0);
     EXPECT_EQ(convert(make(TypeGaussKrueger, 3, 5540399.3500, 3535843.4288), t), StatusConverted);
