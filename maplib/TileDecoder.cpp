@@ -2,51 +2,82 @@
 
 #include "PluginLoader.h"
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <memory>
 #include <tuple>
 
 bool RunLengthDecoder::run(const uint8_t* src, std::size_t srcLen, uint8_t* dst, std::size_t dstLen) {
+    // Map tiles are mostly short runs between lines and lettering, so short
+    // runs are written as one fixed 16-byte store where the buffers have room
+    // for it; the bytes written past a run are overwritten by the runs that
+    // follow, or cleared at the end, so the result is as if written exactly.
+    constexpr std::size_t Chunk = 16;
     std::size_t in = 0;
     std::size_t out = 0;
+    std::size_t highWater = 0;
+    bool ok = true;
     while (in < srcLen) {
         const uint8_t c = src[in];
         if (c < 0x80) {
             const std::size_t want = std::size_t(c) + 1;
             ++in;
+            if (want <= Chunk && srcLen - in >= Chunk && dstLen - out >= Chunk) {
+                std::memcpy(dst + out, src + in, Chunk);
+                highWater = std::max(highWater, out + Chunk);
+                in += want;
+                out += want;
+                continue;
+            }
             std::size_t n = want;
             n = std::min(n, srcLen - in);
             n = std::min(n, dstLen - out);
             std::memcpy(dst + out, src + in, n);
             in += n;
             out += n;
-            if (n != want)
-                return false;
+            if (n != want) {
+                ok = false;
+                break;
+            }
         } else {
             std::size_t want;
             uint8_t value;
             if (c != 0xFF) {
-                if (srcLen - in < 2)
-                    return false;
+                if (srcLen - in < 2) {
+                    ok = false;
+                    break;
+                }
                 want = std::size_t(c) - 126;
                 value = src[in + 1];
                 in += 2;
             } else {
-                if (srcLen - in < 4)
-                    return false;
+                if (srcLen - in < 4) {
+                    ok = false;
+                    break;
+                }
                 want = std::size_t(src[in + 1] | (src[in + 2] << 8)) + 129;
                 value = src[in + 3];
                 in += 4;
             }
+            if (want <= Chunk && dstLen - out >= Chunk) {
+                std::memset(dst + out, value, Chunk);
+                highWater = std::max(highWater, out + Chunk);
+                out += want;
+                continue;
+            }
             const std::size_t n = std::min(want, dstLen - out);
             std::memset(dst + out, value, n);
             out += n;
-            if (n != want)
-                return false;
+            if (n != want) {
+                ok = false;
+                break;
+            }
         }
     }
-    return true;
+    if (highWater > out)
+        std::memset(dst + out, 0, highWater - out);
+    return ok;
 }
 
 bool RunLengthDecoder::decode(const uint8_t* source, std::size_t sourceLen, uint8_t* target, std::size_t targetLen) {
