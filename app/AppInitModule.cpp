@@ -25,9 +25,13 @@ TAppInitModule::~TAppInitModule() {
     m_basis.reset();
 }
 
-QString TAppInitModule::productName() { return QStringLiteral("vistrel (32-Bit-Version)"); }
+QString TAppInitModule::productName() {
+    return QStringLiteral("vistrel (32-Bit-Version)");
+}
 
-QString TAppInitModule::versionText() { return QStringLiteral("Version 1.32"); }
+QString TAppInitModule::versionText() {
+    return QStringLiteral("Version 1.32");
+}
 
 QString TAppInitModule::copyrightText() {
     return QStringLiteral("Kartendaten: © Landesvermessungsamt, Stand 2002\n"

@@ -32,7 +32,9 @@ QImage bitmap(const QString& name) {
     return QImage(resourcePath("bitmaps", name), "XPM");
 }
 
-bool hasBitmap(const QString& name) { return !name.isEmpty() && QFile::exists(resourcePath("bitmaps", name)); }
+bool hasBitmap(const QString& name) {
+    return !name.isEmpty() && QFile::exists(resourcePath("bitmaps", name));
+}
 
 QPixmap transparentPixmap(const QImage& image) {
     if (image.isNull())
@@ -59,7 +61,8 @@ std::optional<QCursor> cursor(const QString& name) {
         return std::nullopt;
     // The hot spot is the fifth and sixth number of the XPM values line.
     int hotX = -1, hotY = -1;
-    static const QRegularExpression values(QStringLiteral("\"\\s*(\\d+)\\s+(\\d+)\\s+(\\d+)\\s+(\\d+)(?:\\s+(\\d+)\\s+(\\d+))?\\s*\""));
+    static const QRegularExpression values(
+        QStringLiteral("\"\\s*(\\d+)\\s+(\\d+)\\s+(\\d+)\\s+(\\d+)(?:\\s+(\\d+)\\s+(\\d+))?\\s*\""));
     const QRegularExpressionMatch match = values.match(QString::fromLatin1(text));
     if (match.hasMatch() && !match.captured(5).isEmpty()) {
         hotX = match.captured(5).toInt();
@@ -73,6 +76,8 @@ QPixmap programPixmap() {
     return QPixmap(QStringLiteral(":/icons/VISTREL.xpm"), "XPM");
 }
 
-QIcon programIcon() { return QIcon(programPixmap()); }
+QIcon programIcon() {
+    return QIcon(programPixmap());
+}
 
 } // namespace AppResources

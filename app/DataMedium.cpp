@@ -20,7 +20,9 @@ constexpr qint64 MaxStartupFileSize = 64 * 1024;
 // original fixed line buffer did.
 constexpr qsizetype IniLineLimit = 511;
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
 
 void skipBlanks(const char*& p, const char* end) {
     while (p < end && isBlank(*p))
@@ -93,7 +95,9 @@ QString systemConfigDirectory() {
     return dir;
 }
 
-QString iniFilePath() { return withSlash(systemConfigDirectory()) + QStringLiteral("VISTREL.ini"); }
+QString iniFilePath() {
+    return withSlash(systemConfigDirectory()) + QStringLiteral("VISTREL.ini");
+}
 
 std::optional<QString> parseIniDrive(const QByteArray& text) {
     static const QByteArray Section = "[Extension]\n";
@@ -139,8 +143,7 @@ bool isAccepted(const QString& root) {
     if (root.isEmpty() || !QFileInfo(root).isDir())
         return false;
     for (const char* name : RegionalMaps) {
-        const QString path =
-            MediumPath::resolve(root, QStringLiteral("KARTEN/") + QString::fromLatin1(name));
+        const QString path = MediumPath::resolve(root, QStringLiteral("KARTEN/") + QString::fromLatin1(name));
         if (path.isEmpty() || !QFileInfo(path).isFile())
             continue;
         QFile file(path);
@@ -188,9 +191,9 @@ std::optional<QString> locate(const SearchPlaces& places, QWidget* parent, const
             if (isAccepted(root))
                 return withSlash(QDir(root).absolutePath());
         }
-        const Platform::MsgResult answer = Platform::dialogs().messageBox(
-            parent, QStringLiteral("Bitte legen Sie eine der \"Vistrel\"-CD-ROMs ein!"), caption,
-            Platform::MsgButtons::OkCancel, Platform::MsgIcon::Exclamation);
+        const Platform::MsgResult answer =
+            Platform::dialogs().messageBox(parent, QStringLiteral("Bitte legen Sie eine der \"Vistrel\"-CD-ROMs ein!"),
+                                           caption, Platform::MsgButtons::OkCancel, Platform::MsgIcon::Exclamation);
         if (answer != Platform::MsgResult::Ok)
             return std::nullopt;
     }

@@ -45,10 +45,10 @@ std::optional<QString> parseIniDrive(const QByteArray& text);
 bool isAccepted(const QString& root);
 
 struct SearchPlaces {
-    QString commandLine;            // --data DIR
-    QString environment;            // VISTREL_DATA
+    QString commandLine;             // --data DIR
+    QString environment;             // VISTREL_DATA
     std::optional<QString> iniDrive; // read once, before the first pass
-    QStringList mountBases;         // folders whose subfolders are mount points
+    QStringList mountBases;          // folders whose subfolders are mount points
 };
 
 // The places of this machine: the given command-line folder, VISTREL_DATA,

@@ -28,8 +28,8 @@ public:
     // optional sort key ends at "$" and only the text after it is shown.
     QString caption;
     Creator creator;
-    ShowCallback onShow;         // each time the page has been made current
-    MayLeaveCallback mayLeave;   // before the user switches away; may refuse
+    ShowCallback onShow;       // each time the page has been made current
+    MayLeaveCallback mayLeave; // before the user switches away; may refuse
 };
 
 // The page manager: modules hand it their pages; it creates the tabs, the

@@ -63,7 +63,9 @@ TExtPageControl::TExtPageControl(QWidget* parent) : QTabWidget(parent) {
     });
 }
 
-bool TExtPageControl::allowChange() { return !changing || changing(this); }
+bool TExtPageControl::allowChange() {
+    return !changing || changing(this);
+}
 
 bool TExtPageControl::userSelect(int index) {
     if (index == currentIndex())

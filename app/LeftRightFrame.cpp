@@ -215,9 +215,15 @@ LeftRightDataPageManager::LeftRightDataPageManager(QMainWindow* mainWindow, bool
 
 LeftRightDataPageManager::~LeftRightDataPageManager() = default;
 
-void LeftRightDataPageManager::addPage(DataPageInfo* info) { m_frame->addPage(info); }
-void LeftRightDataPageManager::showPage(DataPageInfo* info) { m_frame->showPage(info); }
-QWidget* LeftRightDataPageManager::pageContent(DataPageInfo* info) { return m_frame->pageContent(info); }
+void LeftRightDataPageManager::addPage(DataPageInfo* info) {
+    m_frame->addPage(info);
+}
+void LeftRightDataPageManager::showPage(DataPageInfo* info) {
+    m_frame->showPage(info);
+}
+QWidget* LeftRightDataPageManager::pageContent(DataPageInfo* info) {
+    return m_frame->pageContent(info);
+}
 void LeftRightDataPageManager::setTabVisible(DataPageInfo* info, bool visible) {
     m_frame->setTabVisible(info, visible);
 }

@@ -9,6 +9,10 @@ MapActionTarget::~MapActionTarget() {
         g_target = nullptr;
 }
 
-MapActionTarget* MapActionTarget::instance() { return g_target; }
+MapActionTarget* MapActionTarget::instance() {
+    return g_target;
+}
 
-void MapActionTarget::setInstance(MapActionTarget* target) { g_target = target; }
+void MapActionTarget::setInstance(MapActionTarget* target) {
+    g_target = target;
+}

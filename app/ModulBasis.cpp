@@ -34,9 +34,13 @@ Basis::~Basis() {
         g_instance = nullptr;
 }
 
-Basis* Basis::instance() { return g_instance; }
+Basis* Basis::instance() {
+    return g_instance;
+}
 
-QString Basis::programFilePath() { return QCoreApplication::applicationFilePath(); }
+QString Basis::programFilePath() {
+    return QCoreApplication::applicationFilePath();
+}
 
 QString Basis::programDirectory() {
     const QString path = programFilePath();
@@ -67,7 +71,9 @@ void Basis::setBasePath(const QString& path) {
         m_basePath += u'/';
 }
 
-QString Basis::appTitle() const { return m_mainWindow->windowTitle(); }
+QString Basis::appTitle() const {
+    return m_mainWindow->windowTitle();
+}
 
 void Basis::setAppTitle(const QString& title) {
     if (m_singleInstance) {
@@ -98,7 +104,9 @@ void Basis::terminate() {
     QCoreApplication::quit();
 }
 
-void Basis::addCloseListener(AppEventListener* listener) { m_listeners.push_back(listener); }
+void Basis::addCloseListener(AppEventListener* listener) {
+    m_listeners.push_back(listener);
+}
 
 void Basis::forgetCloseListener(AppEventListener* listener) {
     m_listeners.erase(std::remove(m_listeners.begin(), m_listeners.end(), listener), m_listeners.end());
@@ -129,9 +137,9 @@ bool Basis::closeQuery() {
     }
     if (!m_showCloseDialog)
         return true;
-    return Platform::dialogs().messageBox(m_mainWindow.get(), QStringLiteral("Wollen Sie das Programm wirklich beenden?"),
-                                          m_appName, Platform::MsgButtons::YesNo,
-                                          Platform::MsgIcon::Question) == Platform::MsgResult::Yes;
+    return Platform::dialogs().messageBox(
+               m_mainWindow.get(), QStringLiteral("Wollen Sie das Programm wirklich beenden?"), m_appName,
+               Platform::MsgButtons::YesNo, Platform::MsgIcon::Question) == Platform::MsgResult::Yes;
 }
 
 QString Basis::readSetting(const QString& valueName) const {
@@ -154,7 +162,9 @@ bool Basis::writeSetting(const QString& valueName, const QString& value) {
     return settings.status() == QSettings::NoError;
 }
 
-void showException(const std::exception& error) { showException(QString::fromUtf8(error.what())); }
+void showException(const std::exception& error) {
+    showException(QString::fromUtf8(error.what()));
+}
 
 void showException(const QString& message) {
     Basis* basis = Basis::instance();

@@ -8,7 +8,9 @@
 
 namespace {
 
-QString plainCaption(QString caption) { return caption.remove(u'&').toCaseFolded(); }
+QString plainCaption(QString caption) {
+    return caption.remove(u'&').toCaseFolded();
+}
 
 void copyState(QAction* item, const TModularAction* action) {
     item->setText(action->text());
@@ -34,7 +36,9 @@ void bindToAction(QAction* item, TModularAction* action) {
 
 ModularActionMenu::ModularActionMenu(QMenuBar* root) : m_root(root) {}
 
-bool ModularActionMenu::sameCaption(const QString& a, const QString& b) { return plainCaption(a) == plainCaption(b); }
+bool ModularActionMenu::sameCaption(const QString& a, const QString& b) {
+    return plainCaption(a) == plainCaption(b);
+}
 
 QWidget* ModularActionMenu::containerOf(QAction* item) {
     if (item->menu() == nullptr) {

@@ -18,13 +18,21 @@ Paths& Paths::instance() {
     return paths;
 }
 
-QString Paths::programDirectory() const { return Modul::Basis::programDirectory(); }
+QString Paths::programDirectory() const {
+    return Modul::Basis::programDirectory();
+}
 
-QString Paths::dataDirectory() const { return basePath() + QStringLiteral("DATEN/"); }
+QString Paths::dataDirectory() const {
+    return basePath() + QStringLiteral("DATEN/");
+}
 
-QString Paths::mapDirectory() const { return basePath() + QStringLiteral("KARTEN/"); }
+QString Paths::mapDirectory() const {
+    return basePath() + QStringLiteral("KARTEN/");
+}
 
-QString Paths::imageDirectory() const { return basePath() + QStringLiteral("BILDER/"); }
+QString Paths::imageDirectory() const {
+    return basePath() + QStringLiteral("BILDER/");
+}
 
 QString Paths::symbolDirectory() const {
     if (m_symbolOverride)

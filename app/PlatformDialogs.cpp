@@ -37,7 +37,9 @@ Dialogs& dialogs() {
     return g_replacement ? *g_replacement : qtDialogs;
 }
 
-void setDialogs(Dialogs* replacement) { g_replacement = replacement; }
+void setDialogs(Dialogs* replacement) {
+    g_replacement = replacement;
+}
 
 MsgResult QtDialogs::messageBox(QWidget* parent, const QString& text, const QString& caption, MsgButtons buttons,
                                 MsgIcon icon) {
@@ -119,6 +121,8 @@ bool QtDialogs::printDialog(QWidget* parent, QPrinter* printer) {
     return dialog.exec() == QDialog::Accepted;
 }
 
-bool QtDialogs::openDocument(const QString& path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); }
+bool QtDialogs::openDocument(const QString& path) {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
 
 } // namespace Platform

@@ -2,7 +2,9 @@
 
 namespace Platform {
 
-ScriptedDialogs::ScriptedDialogs() { setDialogs(this); }
+ScriptedDialogs::ScriptedDialogs() {
+    setDialogs(this);
+}
 
 ScriptedDialogs::~ScriptedDialogs() {
     if (&dialogs() == this)

@@ -16,7 +16,9 @@ constexpr int ConnectWaitMs = 1000;
 
 SingleInstance::SingleInstance(QObject* parent) : QObject(parent) {}
 
-SingleInstance::~SingleInstance() { stop(); }
+SingleInstance::~SingleInstance() {
+    stop();
+}
 
 QString SingleInstance::serverName(const QString& title) {
     QString key = qEnvironmentVariable("VISTREL_INSTANCE_KEY");
@@ -68,7 +70,9 @@ void SingleInstance::stop() {
     m_server = nullptr;
 }
 
-bool SingleInstance::isListening() const { return m_server != nullptr && m_server->isListening(); }
+bool SingleInstance::isListening() const {
+    return m_server != nullptr && m_server->isListening();
+}
 
 void SingleInstance::acceptConnections() {
     while (QLocalSocket* socket = m_server->nextPendingConnection()) {

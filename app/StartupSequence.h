@@ -19,10 +19,10 @@ class TMainWindow;
 namespace Startup {
 
 enum Order : int {
-    MapWindowModule = 800,     // map window module, with the start-up data's default centre
+    MapWindowModule = 800, // map window module, with the start-up data's default centre
     OverviewModule = 900,
-    MapSequenceMaps = 1000,    // the three maps of the sequence
-    MapSequenceStart = 1100,   // registers the map select actions, shows map 1
+    MapSequenceMaps = 1000,  // the three maps of the sequence
+    MapSequenceStart = 1100, // registers the map select actions, shows map 1
     MapChangeButtons = 1200,
     MapLayers = 1210,
     MapDimming = 1220,
