@@ -72,8 +72,14 @@ void TMainWindow::updateModularActions() {
         return;
     m_updating = true;
     for (const QPointer<TModularAction>& action : std::as_const(m_actions)) {
-        if (action)
+        if (!action)
+            continue;
+        // An update runs at every idle moment; a failing one must neither
+        // stop the others nor flood the user with messages.
+        try {
             action->update();
+        } catch (const std::exception&) {
+        }
     }
     m_updating = false;
 }

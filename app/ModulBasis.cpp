@@ -16,6 +16,7 @@ namespace Modul {
 namespace {
 
 Basis* g_instance = nullptr;
+QString g_applicationTitle = QStringLiteral("vistrel");
 
 const QString Organisation = QStringLiteral("Dremal");
 
@@ -88,7 +89,7 @@ void Basis::setAppTitle(const QString& title) {
         }
     }
     m_mainWindow->setWindowTitle(title);
-    QApplication::setApplicationDisplayName(title);
+    setApplicationTitle(title);
 }
 
 void Basis::bringToFront() {
@@ -162,6 +163,14 @@ bool Basis::writeSetting(const QString& valueName, const QString& value) {
     return settings.status() == QSettings::NoError;
 }
 
+QString applicationTitle() {
+    return g_applicationTitle;
+}
+
+void setApplicationTitle(const QString& title) {
+    g_applicationTitle = title;
+}
+
 void showException(const std::exception& error) {
     showException(QString::fromUtf8(error.what()));
 }
@@ -169,7 +178,7 @@ void showException(const std::exception& error) {
 void showException(const QString& message) {
     Basis* basis = Basis::instance();
     QWidget* parent = basis ? basis->mainWindow() : nullptr;
-    const QString caption = basis ? basis->appTitle() : QApplication::applicationDisplayName();
+    const QString caption = basis ? basis->appTitle() : applicationTitle();
     Platform::dialogs().messageBox(parent, message, caption, Platform::MsgButtons::Ok, Platform::MsgIcon::Error);
 }
 

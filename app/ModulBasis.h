@@ -115,6 +115,11 @@ private:
     std::unique_ptr<SingleInstance> m_instance;
 };
 
+// The application's title (the program's name in the desktop's task list):
+// "vistrel" from the start, then AppTitle. Dialog captions use it.
+QString applicationTitle();
+void setApplicationTitle(const QString& title);
+
 // The framework's general exception handler: shows the message of an
 // exception that no code path handled, captioned with the application title.
 void showException(const std::exception& error);

@@ -67,6 +67,11 @@ TEST_F(BasisTest, DefaultsAndPaths) {
     EXPECT_FALSE(basis.useMenuBitmaps());
     EXPECT_EQ(Modul::Basis::instance(), &basis);
     EXPECT_EQ(basis.property("BasePath").toString(), basis.basePath()) << "published under its own name";
+    basis.setSingleInstanceApp(false);
+    basis.setAppTitle("Titel");
+    EXPECT_EQ(basis.appTitle(), "Titel");
+    EXPECT_EQ(basis.mainWindow()->windowTitle(), "Titel");
+    EXPECT_EQ(Modul::applicationTitle(), "Titel") << "the application's title follows";
 
     basis.setBasePath("/cd");
     Singletons::Paths& paths = Singletons::Paths::instance();

@@ -1,13 +1,16 @@
 #include "DataPage.h"
+#include "EscapeThread.h"
 #include "ExtPageControl.h"
 #include "FrameDialog.h"
 #include "LeftRightFrame.h"
 #include "MainWindow.h"
 #include "ModulBasis.h"
+#include "ModularAction.h"
 #include "PanelLayout.h"
 #include "ScriptedDialogs.h"
 
 #include <QLabel>
+#include <QMenu>
 #include <QSplitter>
 #include <QTabBar>
 #include <QTest>
@@ -266,4 +269,33 @@ TEST(FrameDialog, HoldsItsFrameAndReportsClosing) {
     TFrameDialog silent(new QLabel("x"), &owner);
     silent.show();
     silent.close(); // without a callback nothing else happens
+}
+
+TEST(EscapeWatcher, FlagIsSetByEscAndClearedByReset) {
+    TEscapeThread& watcher = TEscapeThread::instance();
+    EXPECT_EQ(&watcher, &TEscapeThread::instance()) << "one watcher";
+    const volatile unsigned char* flag = watcher.reset();
+    EXPECT_EQ(*flag, 0);
+    QWidget widget;
+    widget.show();
+    QTest::keyClick(&widget, Qt::Key_A);
+    EXPECT_EQ(*flag, 0) << "other keys leave it alone";
+    QTest::keyClick(&widget, Qt::Key_Escape);
+    EXPECT_EQ(*flag, 1);
+    QTest::keyClick(&widget, Qt::Key_A);
+    EXPECT_EQ(*flag, 1) << "only the reset clears it";
+    EXPECT_EQ(watcher.reset(), flag);
+    EXPECT_EQ(*flag, 0);
+}
+
+TEST(ShowPopup, OpensBelowTheControl) {
+    QWidget control;
+    control.setGeometry(100, 100, 80, 30);
+    control.show();
+    QMenu popup;
+    popup.addAction("Eintrag");
+    showPopup(&control, &popup);
+    EXPECT_TRUE(popup.isVisible());
+    EXPECT_EQ(popup.pos(), control.mapToGlobal(QPoint(0, control.height())));
+    popup.hide();
 }
