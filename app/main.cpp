@@ -12,6 +12,9 @@ int main(int argc, char** argv) {
     } catch (const std::exception& error) {
         Modul::showException(error);
         return 1;
+    } catch (...) {
+        Modul::showException(QStringLiteral("Unbekannter Fehler beim Programmstart"));
+        return 1;
     }
     init.basis()->mainWindow()->showMaximized();
     return QApplication::exec();

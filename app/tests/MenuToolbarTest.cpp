@@ -5,7 +5,9 @@
 #include "AboutBox.h"
 #include "AppInitModule.h"
 #include "DataPage.h"
+#include "ExtPageControl.h"
 #include "HelpModule.h"
+#include "LeftRightFrame.h"
 #include "MainWindow.h"
 #include "MenuDescription.h"
 #include "ModulBasis.h"
@@ -18,7 +20,9 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QScreen>
+#include <QStatusBar>
 #include <QTemporaryDir>
+#include <QToolBar>
 
 #include <gtest/gtest.h>
 
@@ -391,4 +395,17 @@ TEST_F(WholeMenu, LookAtTheFrame) {
             window->menuMain()->actionGeometry(window->menuMain()->actions()[1]).bottomLeft()));
     TestSupport::processUntil([] { return false; }, 60);
     ASSERT_TRUE(window->screen()->grabWindow(0).save(shot));
+}
+
+TEST_F(WholeMenu, MainWindowHoldsMenuToolbarStatusBarAndPages) {
+    window->showMaximized();
+    EXPECT_EQ(window->statusBar(), window->sbStatusBar());
+    EXPECT_EQ(window->tbToolbar()->height(), 40);
+    EXPECT_EQ(window->tbToolbar()->iconSize(), QSize(24, 24));
+    auto* frame = qobject_cast<TLeftRightFrame*>(window->centralWidget());
+    ASSERT_NE(frame, nullptr) << "the page frame is the whole client area";
+    EXPECT_EQ(frame, init->pageManager()->frame());
+    EXPECT_NE(frame->pageLeft(), nullptr);
+    EXPECT_NE(frame->pageRight(), nullptr);
+    EXPECT_EQ(frame->pageLeft()->count(), 0) << "no feature page yet";
 }
