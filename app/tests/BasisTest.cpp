@@ -176,18 +176,19 @@ TEST_F(BasisTest, SettingsReadAndWrite) {
     EXPECT_TRUE(basis.writeSetting("NeverWritten", "")) << "removing a missing value still succeeds";
 }
 
-TEST_F(BasisTest, SettingsWriteFailsOnAReadOnlyStore) {
-    QTemporaryDir user;
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, user.path());
+TEST_F(BasisTest, SettingsWriteFailsWhenTheStoreCannotBeWritten) {
+    // The store's folder lies below a plain file, so it can never be made,
+    // whatever the rights of the user running the test.
+    QTemporaryDir dir;
+    const QString blocker = dir.path() + "/not-a-folder";
+    ASSERT_TRUE(TestSupport::writeFile(blocker, "x"));
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, blocker);
+    QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, blocker);
     Modul::Basis basis;
-    basis.setAppName("ReadOnly");
-    TestSupport::writeFile(user.path() + "/Dremal/ReadOnly.conf", "");
-    QFile::setPermissions(user.path() + "/Dremal/ReadOnly.conf", QFile::ReadOwner);
-    QFile::setPermissions(user.path() + "/Dremal", QFile::ReadOwner | QFile::ExeOwner);
-    if (QFileInfo(user.path() + "/Dremal/ReadOnly.conf").isWritable())
-        GTEST_SKIP() << "running with rights that ignore file permissions";
+    basis.setAppName("Blocked");
     EXPECT_FALSE(basis.writeSetting("LastOverlayPathName", "/x"));
-    QFile::setPermissions(user.path() + "/Dremal", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    EXPECT_EQ(basis.readSetting("LastOverlayPathName"), "") << "a store that cannot be read reads empty";
+    EXPECT_TRUE(basis.writeSetting("LastOverlayPathName", ""));
 }
 
 TEST_F(BasisTest, SecondInstanceBringsTheFirstToTheFront) {

@@ -395,6 +395,9 @@ TEST_F(WholeMenu, LookAtTheFrame) {
             window->menuMain()->actionGeometry(window->menuMain()->actions()[1]).bottomLeft()));
     TestSupport::processUntil([] { return false; }, 60);
     ASSERT_TRUE(window->screen()->grabWindow(0).save(shot));
+    TAboutBox about(*init->basis());
+    about.adjustSize();
+    ASSERT_TRUE(about.grab().save(shot + ".about.png"));
 }
 
 TEST_F(WholeMenu, MainWindowHoldsMenuToolbarStatusBarAndPages) {
