@@ -1,0 +1,48 @@
+#pragma once
+
+#include "DataMedium.h"
+
+#include <QStringList>
+
+#include <memory>
+#include <optional>
+
+class LeftRightDataPageManager;
+namespace Modul {
+class Basis;
+}
+
+// The start-up module: runs the whole start-up sequence, from the
+// application object to the attached main menu.
+class TAppInitModule {
+public:
+    struct Options {
+        QString dataRoot; // --data DIR
+        // Where to look for the data medium; the machine's usual places when unset.
+        std::optional<DataMedium::SearchPlaces> places;
+    };
+
+    // "--data DIR" or "--data=DIR"; other arguments are left to the toolkit.
+    static Options parseArguments(const QStringList& arguments);
+
+    explicit TAppInitModule(Options options);
+    ~TAppInitModule();
+
+    // The start-up sequence. False when the program is to end (another
+    // viewer was brought to the front, no data medium, bad start-up data).
+    bool initApp();
+
+    Modul::Basis* basis() const { return m_basis.get(); }
+    const DataMedium::StartupData& startupData() const { return m_data; }
+    LeftRightDataPageManager* pageManager() const { return m_pages.get(); }
+
+    static QString productName();
+    static QString versionText();
+    static QString copyrightText();
+
+private:
+    Options m_options;
+    std::unique_ptr<Modul::Basis> m_basis;
+    std::unique_ptr<LeftRightDataPageManager> m_pages;
+    DataMedium::StartupData m_data;
+};
