@@ -23,7 +23,8 @@ function(vistrel_add_test)
         DISCOVERY_MODE PRE_TEST
         DISCOVERY_TIMEOUT 60
         PROPERTIES TIMEOUT ${T_TIMEOUT}
-                   ENVIRONMENT "QT_QPA_PLATFORM=offscreen;VISTREL_BIN_DIR=${CMAKE_BINARY_DIR}/bin")
+                   ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
+                   ENVIRONMENT_MODIFICATION "VISTREL_BIN_DIR=set:${CMAKE_BINARY_DIR}/bin")
 endfunction()
 
 # vistrel_add_fuzzer(NAME <name> SOURCES <src...> LIBS <lib...>
