@@ -63,6 +63,7 @@ HDBRecords::Outcome HDBRecords::seekFrom(const Hint& start, std::int64_t target)
         if (base > target)
             return Outcome::NotFound;
         const std::uint32_t n = page.info().count;
+        const std::int64_t pageBase = base;
         if (page.info().leaf) {
             // No children: record i has number base + i.
             const std::int64_t index = target - base;
@@ -86,7 +87,7 @@ HDBRecords::Outcome HDBRecords::seekFrom(const Hint& start, std::int64_t target)
                 if (i == n)
                     return Outcome::NotFound;
                 std::memcpy(m_buffer.data(), page.data() + HDBFormat::PageRecordsOffset + i * size, size);
-                m_hint = Hint{offset, base, total, depth};
+                m_hint = Hint{offset, pageBase, total, depth};
                 return Outcome::Found;
             }
             base = position + 1;

@@ -178,7 +178,7 @@ void HDBWriter::sortRecords() {
     m_records.swap(out);
 }
 
-bool HDBWriter::emit(const Sink& sink, std::vector<std::uint8_t>& block, std::uint32_t& offset) {
+bool HDBWriter::emitBlock(const Sink& sink, std::vector<std::uint8_t>& block, std::uint32_t& offset) {
     if (m_written + block.size() > 0xFFFFFFFFull)
         return fail("the file would exceed 4 GiB");
     offset = std::uint32_t(m_written);
@@ -230,7 +230,7 @@ bool HDBWriter::buildTree(const Sink& sink, std::size_t first, std::size_t count
     }
     for (std::size_t i = 0; i < n; ++i)
         std::memcpy(page.data() + HDBFormat::PageRecordsOffset + i * size, m_records.data() + own[i] * size, size);
-    return emit(sink, page, offset);
+    return emitBlock(sink, page, offset);
 }
 
 bool HDBWriter::build(const Sink& sink, std::uint32_t& root) {

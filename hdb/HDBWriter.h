@@ -56,7 +56,7 @@ private:
     using Sink = std::function<bool(const std::uint8_t*, std::size_t)>;
     bool build(const Sink& sink, std::uint32_t& root);
     bool buildTree(const Sink& sink, std::size_t first, std::size_t count, int height, std::uint32_t& offset);
-    bool emit(const Sink& sink, std::vector<std::uint8_t>& block, std::uint32_t& offset);
+    bool emitBlock(const Sink& sink, std::vector<std::uint8_t>& block, std::uint32_t& offset);
     void sortRecords();
     bool fail(std::string message);
 
