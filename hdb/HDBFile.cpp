@@ -1,6 +1,7 @@
 #include "HDBFile.h"
 
 #include "HDBFormat.h"
+#include "MappedCopy.h"
 
 #include <MediumPath.h>
 
@@ -10,16 +11,23 @@
 #include <cstring>
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
-
 // Reads up to `size` bytes at `offset`; returns how many could be read.
-std::size_t readAt(int fd, std::uint8_t* data, std::size_t size, std::uint64_t offset) {
+// A mapped file is copied from memory (no system call per page); otherwise,
+// or where the mapping fails, the bytes are read from the handle.
+std::size_t HDBFile::readAt(std::uint8_t* data, std::size_t size, std::uint64_t offset) const {
+    if (m_map) {
+        if (offset >= m_fileSize)
+            return 0;
+        size = std::size_t(std::min<std::uint64_t>(size, m_fileSize - offset));
+        return MappedCopy::copy(data, m_map + offset, size) ? size : 0;
+    }
     std::size_t done = 0;
     while (done < size) {
-        const ssize_t got = ::pread(fd, data + done, size - done, off_t(offset + done));
+        const ssize_t got = ::pread(m_fd, data + done, size - done, off_t(offset + done));
         if (got < 0 && errno == EINTR)
             continue;
         if (got <= 0)
@@ -28,8 +36,6 @@ std::size_t readAt(int fd, std::uint8_t* data, std::size_t size, std::uint64_t o
     }
     return done;
 }
-
-} // namespace
 
 HDBFile::HDBFile(std::string path, std::string codeword)
     : m_path(std::move(path)), m_codeword(std::move(codeword)), m_id(HDBPageCache::newFileId()) {}
@@ -50,6 +56,9 @@ std::shared_ptr<HDBFile> HDBFile::open(const std::string& path, const std::strin
 
 void HDBFile::close() {
     HDBPageCache::instance().removeFile(m_id);
+    if (m_map)
+        ::munmap(const_cast<std::uint8_t*>(m_map), m_fileSize);
+    m_map = nullptr;
     if (m_fd >= 0)
         ::close(m_fd);
     m_fd = -1;
@@ -65,9 +74,14 @@ bool HDBFile::load(const std::string& realPath) {
     if (::fstat(m_fd, &st) != 0 || !S_ISREG(st.st_mode))
         return false;
     m_fileSize = std::uint64_t(st.st_size);
+    if (m_fileSize > 0) {
+        void* map = ::mmap(nullptr, m_fileSize, PROT_READ, MAP_SHARED, m_fd, 0);
+        if (map != MAP_FAILED)
+            m_map = static_cast<const std::uint8_t*>(map);
+    }
 
     std::uint8_t header[HDBFormat::HeaderSize];
-    if (readAt(m_fd, header, sizeof header, 0) != sizeof header)
+    if (readAt(header, sizeof header, 0) != sizeof header)
         return false;
     const std::uint32_t magic = HDBFormat::readLE32(header);
     m_root = HDBFormat::readLE32(header + 4);
@@ -82,7 +96,7 @@ bool HDBFile::load(const std::string& realPath) {
     m_dataStart = HDBFormat::FieldBlockOffset + blockLength;
 
     std::vector<std::uint8_t> block(blockLength);
-    if (readAt(m_fd, block.data(), block.size(), HDBFormat::FieldBlockOffset) != block.size())
+    if (readAt(block.data(), block.size(), HDBFormat::FieldBlockOffset) != block.size())
         return false;
     HDBFormat::unscramble(block.data(), block.size(), m_codeword);
 
@@ -146,27 +160,35 @@ HDBPageCache::Page HDBFile::readPage(std::uint64_t offset, std::int64_t expected
     if (!page) {
         if (offset < m_dataStart || offset >= m_fileSize)
             return {};
-        // A page is always read at its full size, but the last page of a file
-        // may be cut short by the end of the file; what was not read counts as
-        // zero bytes, and the page is good as long as its records were read.
+        // A page is 2048 + 254 × record size bytes, but the last page of a
+        // file may be cut short by the end of the file; what is not there
+        // counts as zero bytes, and the page is good as long as its records
+        // are there. The header is read now, the records as far as searches
+        // need them (see ensure()).
         const std::size_t full = HDBFormat::pageReadSize(m_recordSize);
-        const std::size_t available = std::size_t(std::min<std::uint64_t>(full, m_fileSize - offset));
-        std::vector<std::uint8_t> bytes(std::max(available, HDBFormat::PageRecordsOffset));
-        const std::size_t got = readAt(m_fd, bytes.data(), available, offset);
+        std::size_t readable = std::size_t(std::min<std::uint64_t>(full, m_fileSize - offset));
+        const std::size_t size = std::max(readable, HDBFormat::PageRecordsOffset);
+        std::unique_ptr<std::uint8_t[]> bytes(new std::uint8_t[size]);
+        const std::size_t head = std::min(readable, HDBFormat::PageRecordsOffset);
+        const std::size_t got = readAt(bytes.get(), head, offset);
         if (got < HDBFormat::PageChildOffset)
             return {};
-        HDBFormat::unscramble(bytes.data(), got, m_codeword);
+        if (got < head)
+            readable = got; // the file has shrunk since it was opened
+        std::memset(bytes.get() + got, 0, HDBFormat::PageRecordsOffset - std::min(got, HDBFormat::PageRecordsOffset));
+        HDBFormat::unscramble(bytes.get(), got, m_codeword);
 
         HDBPageInfo info;
-        info.count = HDBFormat::readLE32(bytes.data() + HDBFormat::PageCountOffset);
+        info.readable = readable;
+        info.count = HDBFormat::readLE32(bytes.get() + HDBFormat::PageCountOffset);
         if (info.count > HDBFormat::MaxPageRecords)
             return {};
-        if (info.count > 0 && HDBFormat::PageRecordsOffset + info.count * m_recordSize > got)
+        if (info.count > 0 && HDBFormat::PageRecordsOffset + info.count * m_recordSize > readable)
             return {};
         std::int64_t total = 0;
         for (std::uint32_t i = 0; i <= info.count; ++i) {
-            const std::uint32_t child = HDBFormat::readLE32(bytes.data() + HDBFormat::PageChildOffset + 4 * i);
-            const std::uint32_t count = HDBFormat::readLE32(bytes.data() + HDBFormat::PageSubtreeOffset + 4 * i);
+            const std::uint32_t child = HDBFormat::readLE32(bytes.get() + HDBFormat::PageChildOffset + 4 * i);
+            const std::uint32_t count = HDBFormat::readLE32(bytes.get() + HDBFormat::PageSubtreeOffset + 4 * i);
             if (child == 0) {
                 if (count != 0)
                     return {};
@@ -182,7 +204,7 @@ HDBPageCache::Page HDBFile::readPage(std::uint64_t offset, std::int64_t expected
         if (total >= INT_MAX)
             return {};
         info.total = total;
-        page = cache.insert(m_id, offset, std::move(bytes), info);
+        page = cache.insert(m_id, offset, std::move(bytes), size, info, got);
     }
     if (expectedTotal >= 0 && page.info().total != expectedTotal)
         return {};
@@ -211,4 +233,22 @@ int HDBFile::treeDepth() const {
         }
     }
     return depth;
+}
+
+bool HDBFile::ensure(const HDBPageCache::Page& page, std::size_t end) const {
+    std::size_t& ready = page.ready();
+    if (end <= ready)
+        return true;
+    const std::size_t readable = page.info().readable;
+    if (end > readable || m_fd < 0)
+        return false;
+    // Read on at least as far again as is there, so that a page walked
+    // record by record is read in a few steps.
+    const std::size_t target = std::min(readable, std::max(end, 2 * ready));
+    const std::size_t got = readAt(page.mutableData() + ready, target - ready, page.offset() + ready);
+    if (ready + got < end)
+        return false; // the file has shrunk since the page was checked
+    HDBFormat::unscrambleRange(page.mutableData(), ready, ready + got, m_codeword);
+    ready += got;
+    return true;
 }

@@ -64,16 +64,21 @@ public:
     // `expectedTotal` is not negative) a record total equal to what the
     // parent page says. A page that fails any check is refused (empty Page).
     HDBPageCache::Page readPage(std::uint64_t offset, std::int64_t expectedTotal = -1) const;
+    // Makes bytes 0 … end − 1 of a page read by readPage() available; false
+    // when the file no longer holds them.
+    bool ensure(const HDBPageCache::Page& page, std::size_t end) const;
 
 private:
     friend class HDBRecords;
     HDBFile(std::string path, std::string codeword);
     bool load(const std::string& realPath);
     void close();
+    std::size_t readAt(std::uint8_t* data, std::size_t size, std::uint64_t offset) const;
 
     std::string m_path;
     std::string m_codeword;
     int m_fd = -1;
+    const std::uint8_t* m_map = nullptr; // the whole file, when it could be mapped
     std::uint64_t m_fileSize = 0;
     std::uint64_t m_dataStart = 0; // first byte after the field-definition block
     std::uint32_t m_root = 0;

@@ -57,6 +57,10 @@ inline void writeLE32(std::uint8_t* p, std::uint32_t v) {
 // leaves the bytes as stored.
 void unscramble(std::uint8_t* data, std::size_t size, std::string_view codeword);
 
+// The same for bytes from … size − 1 of a block whose bytes 0 … from − 1
+// are already plain: the running sum goes on from there.
+void unscrambleRange(std::uint8_t* data, std::size_t from, std::size_t size, std::string_view codeword);
+
 // The inverse of unscramble(): plain bytes to stored bytes.
 void scramble(std::uint8_t* data, std::size_t size, std::string_view codeword);
 

@@ -42,8 +42,9 @@ HDBPageCache::Page HDBPageCache::find(std::uint64_t file, std::uint64_t offset) 
     return Page(this, &*elem);
 }
 
-HDBPageCache::Page HDBPageCache::insert(std::uint64_t file, std::uint64_t offset, std::vector<std::uint8_t> bytes,
-                                        const HDBPageInfo& info) {
+HDBPageCache::Page HDBPageCache::insert(std::uint64_t file, std::uint64_t offset,
+                                        std::unique_ptr<std::uint8_t[]> bytes, std::size_t size,
+                                        const HDBPageInfo& info, std::size_t ready) {
     std::lock_guard lock(m_mutex);
     auto found = m_index.find(Key{file, offset});
     if (found != m_index.end()) {
@@ -52,11 +53,10 @@ HDBPageCache::Page HDBPageCache::insert(std::uint64_t file, std::uint64_t offset
         m_list.splice(m_list.end(), m_list, elem);
         return Page(this, &*elem);
     }
-    const auto size = std::int64_t(bytes.size());
-    m_list.push_back(CacheElem{file, offset, std::move(bytes), info, 1});
+    m_list.push_back(CacheElem{file, offset, std::move(bytes), size, info, 1, ready ? ready : size});
     List::iterator elem = std::prev(m_list.end());
     m_index.emplace(Key{file, offset}, elem);
-    m_remaining -= size;
+    m_remaining -= std::int64_t(size);
     evictLocked();
     return Page(this, &*elem);
 }
@@ -64,7 +64,7 @@ HDBPageCache::Page HDBPageCache::insert(std::uint64_t file, std::uint64_t offset
 void HDBPageCache::evictLocked() {
     for (auto it = m_list.begin(); m_remaining <= 0 && it != m_list.end();) {
         if (it->useCount == 0) {
-            m_remaining += std::int64_t(it->bytes.size());
+            m_remaining += std::int64_t(it->size);
             m_index.erase(Key{it->file, it->offset});
             it = m_list.erase(it);
         } else {
@@ -85,7 +85,7 @@ void HDBPageCache::removeFile(std::uint64_t file) {
         // ordinary way; its key can never match again because file ids are
         // never reused.
         if (it->file == file && it->useCount == 0) {
-            m_remaining += std::int64_t(it->bytes.size());
+            m_remaining += std::int64_t(it->size);
             m_index.erase(Key{it->file, it->offset});
             it = m_list.erase(it);
         } else {
@@ -104,7 +104,7 @@ HDBPageCache::Stats HDBPageCache::stats() const {
     Stats s;
     for (const CacheElem& e : m_list) {
         ++s.pages;
-        s.bytes += e.bytes.size();
+        s.bytes += e.size;
         if (e.useCount > 0)
             ++s.pinned;
     }
@@ -118,7 +118,7 @@ HDBPageCache::Stats HDBPageCache::stats(std::uint64_t file) const {
         if (e.file != file)
             continue;
         ++s.pages;
-        s.bytes += e.bytes.size();
+        s.bytes += e.size;
         if (e.useCount > 0)
             ++s.pinned;
     }

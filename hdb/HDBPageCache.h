@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <list>
+#include <memory>
 #include <mutex>
 #include <unordered_map>
 #include <vector>
@@ -10,9 +11,10 @@
 // What the reader learned about a page when it loaded and checked it, kept
 // with the page so that a cache hit needs no second look.
 struct HDBPageInfo {
-    std::uint32_t count = 0; // records in the page, at most 254
-    std::int64_t total = 0;  // records in the page's whole subtree
-    bool leaf = true;        // no child at all
+    std::uint32_t count = 0;    // records in the page, at most 254
+    std::int64_t total = 0;     // records in the page's whole subtree
+    bool leaf = true;           // no child at all
+    std::size_t readable = 0;   // bytes of the page the file holds
 };
 
 // One cached page: owning file, file offset, the unscrambled page bytes, and
@@ -20,9 +22,15 @@ struct HDBPageInfo {
 struct CacheElem {
     std::uint64_t file = 0;
     std::uint64_t offset = 0;
-    std::vector<std::uint8_t> bytes;
+    std::unique_ptr<std::uint8_t[]> bytes;
+    std::size_t size = 0;
     HDBPageInfo info;
     int useCount = 0;
+    // Bytes 0 … ready − 1 are read and unscrambled. The reader fills a page
+    // from the front as far as its searches need (a search mostly needs the
+    // header and part of the records); only the thread that uses the page's
+    // file touches this.
+    std::size_t ready = 0;
 };
 
 // The process-wide page cache of all HDB files. A page costs its size in
@@ -47,10 +55,13 @@ public:
         ~Page() { release(); }
 
         explicit operator bool() const { return m_elem != nullptr; }
-        const std::uint8_t* data() const { return m_elem->bytes.data(); }
-        std::size_t size() const { return m_elem->bytes.size(); }
+        const std::uint8_t* data() const { return m_elem->bytes.get(); }
+        std::size_t size() const { return m_elem->size; }
         const HDBPageInfo& info() const { return m_elem->info; }
         std::uint64_t offset() const { return m_elem->offset; }
+        // For the reader that fills the page.
+        std::uint8_t* mutableData() const { return m_elem->bytes.get(); }
+        std::size_t& ready() const { return m_elem->ready; }
         void release();
 
     private:
@@ -77,7 +88,8 @@ public:
     Page find(std::uint64_t file, std::uint64_t offset);
     // Adds a page pinned and evicts as described above. Should another
     // thread have added the same page meanwhile, that one is returned.
-    Page insert(std::uint64_t file, std::uint64_t offset, std::vector<std::uint8_t> bytes, const HDBPageInfo& info);
+    Page insert(std::uint64_t file, std::uint64_t offset, std::unique_ptr<std::uint8_t[]> bytes, std::size_t size,
+                const HDBPageInfo& info, std::size_t ready = 0);
     // Drops every page of `file` (its last cursor has gone).
     void removeFile(std::uint64_t file);
 

@@ -69,6 +69,8 @@ HDBRecords::Outcome HDBRecords::seekFrom(const Hint& start, std::int64_t target)
             const std::int64_t index = target - base;
             if (index >= std::int64_t(n))
                 return Outcome::NotFound;
+            if (!m_file->ensure(page, HDBFormat::PageRecordsOffset + std::size_t(index + 1) * size))
+                return Outcome::Refused;
             std::memcpy(m_buffer.data(), page.data() + HDBFormat::PageRecordsOffset + std::size_t(index) * size, size);
             m_hint = Hint{offset, base, total, depth};
             return Outcome::Found;
@@ -86,6 +88,8 @@ HDBRecords::Outcome HDBRecords::seekFrom(const Hint& start, std::int64_t target)
             if (position == target) {
                 if (i == n)
                     return Outcome::NotFound;
+                if (!m_file->ensure(page, HDBFormat::PageRecordsOffset + (i + 1) * size))
+                    return Outcome::Refused;
                 std::memcpy(m_buffer.data(), page.data() + HDBFormat::PageRecordsOffset + i * size, size);
                 m_hint = Hint{offset, pageBase, total, depth};
                 return Outcome::Found;
@@ -124,6 +128,8 @@ HDBRecords::Outcome HDBRecords::searchKey(std::uint64_t offset, std::int64_t tot
     std::uint32_t high = page.info().count;
     while (low < high) {
         const std::uint32_t middle = (low + high) / 2;
+        if (!m_file->ensure(page, HDBFormat::PageRecordsOffset + (middle + 1) * size))
+            return Outcome::Refused;
         const int c = compareRecord(records + middle * size, key, length);
         if (greater ? c > 0 : c >= 0)
             high = middle;
@@ -143,6 +149,8 @@ HDBRecords::Outcome HDBRecords::searchKey(std::uint64_t offset, std::int64_t tot
     }
     if (i == page.info().count)
         return Outcome::NotFound;
+    if (!m_file->ensure(page, HDBFormat::PageRecordsOffset + (i + 1) * size))
+        return Outcome::Refused;
     std::memcpy(m_buffer.data(), records + i * size, size);
     position = running + count;
     m_hint = Hint{offset, base, total, depth};

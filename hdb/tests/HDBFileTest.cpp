@@ -74,8 +74,8 @@ TEST(HDBScramble, FollowsRunningSumThenCodeword) {
     // Against a byte-by-byte reference for lengths around the vector width,
     // and scramble() as its inverse.
     std::mt19937 rng(7);
-    for (const std::string cw : {"K", "Kennmark", "abcdefghijklmnopq"}) {
-        for (std::size_t len = 0; len < 70; ++len) {
+    for (const std::string& cw : {std::string("K"), std::string("Kennmark"), std::string("abcdefghijklmnopq"), std::string(70, 'x') + "y"}) {
+        for (std::size_t len = 0; len < 200; ++len) {
             Bytes stored(len);
             for (auto& x : stored)
                 x = std::uint8_t(rng());

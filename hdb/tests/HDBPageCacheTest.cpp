@@ -15,8 +15,10 @@ using namespace HdbTestUtil;
 
 namespace {
 
-std::vector<std::uint8_t> bytes(std::size_t n) {
-    return std::vector<std::uint8_t>(n, 0xAB);
+std::unique_ptr<std::uint8_t[]> bytes(std::size_t n) {
+    std::unique_ptr<std::uint8_t[]> b(new std::uint8_t[n]);
+    std::fill(b.get(), b.get() + n, std::uint8_t(0xAB));
+    return b;
 }
 
 std::string keyOf(int i) {
@@ -39,27 +41,27 @@ std::string makeFile(const TempDir& dir, const std::string& name, int count, con
 
 TEST(HDBPageCache, EvictsLeastRecentlyUsedUnpinnedPages) {
     HDBPageCache cache(250);
-    cache.insert(1, 100, bytes(100), {}); // A, unpinned at once
-    cache.insert(1, 200, bytes(100), {}); // B
+    cache.insert(1, 100, bytes(100), 100, {}); // A, unpinned at once
+    cache.insert(1, 200, bytes(100), 100, {}); // B
     EXPECT_EQ(cache.stats().pages, 2u);
-    cache.insert(1, 300, bytes(100), {}); // C: 300 > 250, A goes
+    cache.insert(1, 300, bytes(100), 100, {}); // C: 300 > 250, A goes
     EXPECT_FALSE(cache.contains(1, 100));
     EXPECT_TRUE(cache.contains(1, 200));
     EXPECT_TRUE(cache.contains(1, 300));
 
     // A hit moves B behind C, so C is the next to go.
     EXPECT_TRUE(cache.find(1, 200));
-    cache.insert(1, 400, bytes(100), {}); // D
+    cache.insert(1, 400, bytes(100), 100, {}); // D
     EXPECT_FALSE(cache.contains(1, 300));
     EXPECT_TRUE(cache.contains(1, 200));
     EXPECT_TRUE(cache.contains(1, 400));
 
     // Pinned pages stay, even when the budget stays exceeded.
     HDBPageCache::Page b = cache.find(1, 200);
-    HDBPageCache::Page e = cache.insert(1, 500, bytes(100), {}); // D goes, B is held
+    HDBPageCache::Page e = cache.insert(1, 500, bytes(100), 100, {}); // D goes, B is held
     EXPECT_TRUE(cache.contains(1, 200));
     EXPECT_FALSE(cache.contains(1, 400));
-    HDBPageCache::Page f = cache.insert(1, 600, bytes(100), {});
+    HDBPageCache::Page f = cache.insert(1, 600, bytes(100), 100, {});
     EXPECT_EQ(cache.stats().pages, 3u);
     EXPECT_EQ(cache.stats().bytes, 300u);
     EXPECT_EQ(cache.stats().pinned, 3u);
@@ -69,7 +71,7 @@ TEST(HDBPageCache, EvictsLeastRecentlyUsedUnpinnedPages) {
     // Released pages go on the next insertion, oldest first.
     b.release();
     e.release();
-    cache.insert(2, 100, bytes(100), {});
+    cache.insert(2, 100, bytes(100), 100, {});
     EXPECT_FALSE(cache.contains(1, 200));
     EXPECT_FALSE(cache.contains(1, 500));
     EXPECT_TRUE(cache.contains(1, 600));
@@ -84,8 +86,8 @@ TEST(HDBPageCache, EvictsLeastRecentlyUsedUnpinnedPages) {
 
 TEST(HDBPageCache, ABudgetUsedUpExactlyIsNotPositive) {
     HDBPageCache cache(200);
-    cache.insert(1, 1, bytes(100), {});
-    cache.insert(1, 2, bytes(100), {}); // remaining 0: the first goes
+    cache.insert(1, 1, bytes(100), 100, {});
+    cache.insert(1, 2, bytes(100), 100, {}); // remaining 0: the first goes
     EXPECT_FALSE(cache.contains(1, 1));
     EXPECT_TRUE(cache.contains(1, 2));
 }
@@ -142,4 +144,16 @@ TEST(HDBPageCache, TwoThreadsReadDifferentFilesAtOnce) {
     b.join();
     EXPECT_EQ(errorsA, 0);
     EXPECT_EQ(errorsB, 0);
+}
+
+TEST(HDBFile, FileShrinkingWhileOpenGivesFailedReadsNotACrash) {
+    TempDir dir;
+    const std::string path = makeFile(dir, "shrink", 60000, "Kennmark");
+    HDBRecords c(HDBFile::open(path, "Kennmark"));
+    ASSERT_TRUE(c.seek(1));
+    // Another program cuts the file down while it is open and mapped.
+    std::filesystem::resize_file(path, 4096);
+    EXPECT_FALSE(c.seek(59000));
+    EXPECT_FALSE(c.findNearest(keyOf(58000), false));
+    EXPECT_TRUE(c.seek(2)); // its page was read before
 }
