@@ -42,9 +42,8 @@ HDBPageCache::Page HDBPageCache::find(std::uint64_t file, std::uint64_t offset) 
     return Page(this, &*elem);
 }
 
-HDBPageCache::Page HDBPageCache::insert(std::uint64_t file, std::uint64_t offset,
-                                        std::unique_ptr<std::uint8_t[]> bytes, std::size_t size,
-                                        const HDBPageInfo& info, std::size_t ready) {
+HDBPageCache::Page HDBPageCache::insert(std::uint64_t file, std::uint64_t offset, std::unique_ptr<std::uint8_t[]> bytes,
+                                        std::size_t size, const HDBPageInfo& info, std::size_t ready) {
     std::lock_guard lock(m_mutex);
     auto found = m_index.find(Key{file, offset});
     if (found != m_index.end()) {

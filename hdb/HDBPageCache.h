@@ -11,10 +11,10 @@
 // What the reader learned about a page when it loaded and checked it, kept
 // with the page so that a cache hit needs no second look.
 struct HDBPageInfo {
-    std::uint32_t count = 0;    // records in the page, at most 254
-    std::int64_t total = 0;     // records in the page's whole subtree
-    bool leaf = true;           // no child at all
-    std::size_t readable = 0;   // bytes of the page the file holds
+    std::uint32_t count = 0;  // records in the page, at most 254
+    std::int64_t total = 0;   // records in the page's whole subtree
+    bool leaf = true;         // no child at all
+    std::size_t readable = 0; // bytes of the page the file holds
 };
 
 // One cached page: owning file, file offset, the unscrambled page bytes, and

@@ -84,8 +84,8 @@ bool HDBWriter::encodeValue(std::size_t index, const Value& value, std::uint8_t*
     std::memset(out, 0, size);
     if (std::holds_alternative<std::monostate>(value))
         return true;
-    const bool integerField = def.type == HDBFormat::TypeByte ||
-                              (def.type == HDBFormat::TypeNumber && def.decimals == 0 && def.length < 10);
+    const bool integerField =
+        def.type == HDBFormat::TypeByte || (def.type == HDBFormat::TypeNumber && def.decimals == 0 && def.length < 10);
     if (integerField) {
         std::int64_t v = 0;
         if (const auto* i = std::get_if<std::int64_t>(&value)) {

@@ -1,9 +1,9 @@
 #include "MappedCopy.h"
 
+#include <atomic>
 #include <csetjmp>
 #include <csignal>
 #include <cstring>
-#include <atomic>
 #include <mutex>
 
 namespace MappedCopy {

@@ -45,8 +45,8 @@ public:
     struct FieldDef {
         QString name;
         FieldKind kind;
-        int size;        // characters for string fields (field size + 1)
-        int fileField;   // 1-based number of the field in the file
+        int size;      // characters for string fields (field size + 1)
+        int fileField; // 1-based number of the field in the file
     };
 
     explicit THDBDataSet(QObject* parent = nullptr);

@@ -44,7 +44,8 @@ int run(const std::vector<std::string>& args) {
         return 1;
     }
     std::cout << HDBTsv::headerLine(cursor) << '\n';
-    const long long last = count < 0 ? cursor.recordCount() : std::min<long long>(cursor.recordCount(), from + count - 1);
+    const long long last =
+        count < 0 ? cursor.recordCount() : std::min<long long>(cursor.recordCount(), from + count - 1);
     for (long long r = from; r <= last; ++r) {
         if (!cursor.seek(int(r))) {
             std::cerr << "hdb-dump: " << path << ": record " << r << " cannot be read (damaged file)\n";

@@ -48,10 +48,9 @@ int run(const std::vector<std::string>& args) {
     std::cout << "  #  name                kind               offset  size  definition\n";
     for (int i = 1; i <= file->fieldCount(); ++i) {
         const RowField& f = *file->field(i);
-        std::cout << std::setw(3) << i << "  " << std::left << std::setw(18)
-                  << Cp1252::decode(f.name()).toStdString() << "  " << std::setw(17) << className(f) << std::right
-                  << "  " << std::setw(6) << f.offset() << "  " << std::setw(4) << f.size() << "  "
-                  << HDBTsv::fieldSpec(f.definition()) << '\n';
+        std::cout << std::setw(3) << i << "  " << std::left << std::setw(18) << Cp1252::decode(f.name()).toStdString()
+                  << "  " << std::setw(17) << className(f) << std::right << "  " << std::setw(6) << f.offset() << "  "
+                  << std::setw(4) << f.size() << "  " << HDBTsv::fieldSpec(f.definition()) << '\n';
     }
     return 0;
 }

@@ -36,10 +36,10 @@ std::string dataDir() {
 }
 
 std::string placeName(std::mt19937& rng) {
-    static const char* const syllables[] = {"BACH", "BERG", "BURG", "DORF", "FELD", "HAUS", "HEIM", "HOF",  "KIRCH",
-                                            "LIND", "MAIN", "MARK", "MOOS", "MUEHL", "NEU", "OBER", "RHEIN", "ROD",
-                                            "SCHWAR", "STEIN", "TAL",  "UNTER", "WALD", "WEIL", "WIES", "WOLF",
-                                            "ZELL", "ALT",  "EICH", "FRIED", "GRUB", "HAGEN"};
+    static const char* const syllables[] = {"BACH",  "BERG", "BURG",   "DORF",  "FELD", "HAUS",  "HEIM", "HOF",
+                                            "KIRCH", "LIND", "MAIN",   "MARK",  "MOOS", "MUEHL", "NEU",  "OBER",
+                                            "RHEIN", "ROD",  "SCHWAR", "STEIN", "TAL",  "UNTER", "WALD", "WEIL",
+                                            "WIES",  "WOLF", "ZELL",   "ALT",   "EICH", "FRIED", "GRUB", "HAGEN"};
     const int n = 2 + int(rng() % 3);
     std::string name;
     for (int i = 0; i < n; ++i)
@@ -100,7 +100,10 @@ struct Data {
             return;
         std::filesystem::create_directories(dataDir());
         std::fprintf(stderr, "writing %d records to %s\n", RecordCount, dataDir().c_str());
-        HDBWriter w({{"ORT", 7, 30, 0}, {"ORTS_TEIL", 7, 30, 0}, {"RELATION", 3, 7, 0}, {"R_WERT", 3, 10, 1},
+        HDBWriter w({{"ORT", 7, 30, 0},
+                     {"ORTS_TEIL", 7, 30, 0},
+                     {"RELATION", 3, 7, 0},
+                     {"R_WERT", 3, 10, 1},
                      {"H_WERT", 3, 10, 1}},
                     Codeword);
         for (const Place& p : places)
@@ -187,8 +190,8 @@ struct SqliteSide {
                                  "ORDER BY ort LIMIT 1",
                                  -1, &nearest, nullptr),
               db, "prepare");
-        check(sqlite3_prepare_v2(db, "SELECT ort, relation, r_wert, h_wert FROM places WHERE rowid = ?1", -1,
-                                 &byRowid, nullptr),
+        check(sqlite3_prepare_v2(db, "SELECT ort, relation, r_wert, h_wert FROM places WHERE rowid = ?1", -1, &byRowid,
+                                 nullptr),
               db, "prepare");
         // One read transaction for the whole run, so that SQLite does not
         // take and drop its file lock (and re-check the file) per statement.

@@ -45,8 +45,7 @@ void exercise(const std::string& path, const std::string& codeword, const std::u
     cursor.seek(count);
     cursor.seek(count / 2 + 1);
     // Keys taken from the input itself, so the searches meet real records.
-    for (std::size_t len : {std::size_t(0), std::size_t(1), std::size_t(3), file.recordSize(),
-                            file.recordSize() + 2}) {
+    for (std::size_t len : {std::size_t(0), std::size_t(1), std::size_t(3), file.recordSize(), file.recordSize() + 2}) {
         const std::size_t from = size > 64 ? 64 : 0;
         const std::size_t n = from + len <= size ? len : 0;
         cursor.findNearest(data + from, n, true);

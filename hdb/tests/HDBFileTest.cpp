@@ -74,7 +74,8 @@ TEST(HDBScramble, FollowsRunningSumThenCodeword) {
     // Against a byte-by-byte reference for lengths around the vector width,
     // and scramble() as its inverse.
     std::mt19937 rng(7);
-    for (const std::string& cw : {std::string("K"), std::string("Kennmark"), std::string("abcdefghijklmnopq"), std::string(70, 'x') + "y"}) {
+    for (const std::string& cw :
+         {std::string("K"), std::string("Kennmark"), std::string("abcdefghijklmnopq"), std::string(70, 'x') + "y"}) {
         for (std::size_t len = 0; len < 200; ++len) {
             Bytes stored(len);
             for (auto& x : stored)
@@ -346,7 +347,7 @@ TEST(HDBFile, AcceptsPageCutShortWhenItsRecordsWereRead) {
         EXPECT_TRUE(c.findNearest("BB", false));
         EXPECT_EQ(c.recNo(), 2);
     }
-    file.resize(file.size() - 1); // the last record no longer read in full
+    file.pop_back(); // the last record no longer read in full
     EXPECT_FALSE(openBytes(dir, file)->isOpen());
 }
 

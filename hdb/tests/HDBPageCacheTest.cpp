@@ -128,8 +128,8 @@ TEST(HDBPageCache, TwoThreadsReadDifferentFilesAtOnce) {
         for (int round = 0; round < 3; ++round) {
             for (int i = 0; i < 30000; i += 3) {
                 const int r = (i * 7919) % 30000 + 1; // scattered record numbers
-                if (!c.seek(r) || std::string(reinterpret_cast<const char*>(c.record()) + 7, name.size() + 7) !=
-                                      name + keyOf(r - 1))
+                if (!c.seek(r) ||
+                    std::string(reinterpret_cast<const char*>(c.record()) + 7, name.size() + 7) != name + keyOf(r - 1))
                     ++*errors;
                 if (i % 10 == 0 && (!c.findNearest(keyOf(r - 1), false) || c.recNo() != r))
                     ++*errors;

@@ -16,13 +16,12 @@ using namespace HdbTestUtil;
 namespace {
 
 // Place names in Windows-1252, in no particular order.
-const char* const Places[] = {"LIMBURG", "MAINZ",   "MANNHEIM", "KASSEL", "MARBURG", "M\xDCNSTER",
-                              "MAINTAL", "MAGDEBURG", "FULDA",  "MA",     "WORMS",   "MAINZ"};
+const char* const Places[] = {"LIMBURG", "MAINZ",     "MANNHEIM", "KASSEL", "MARBURG", "M\xDCNSTER",
+                              "MAINTAL", "MAGDEBURG", "FULDA",    "MA",     "WORMS",   "MAINZ"};
 constexpr int PlaceCount = 12;
 
 std::string writePlaces(const TempDir& dir) {
-    HDBWriter w({{"ORT", 7, 30, 0}, {"RELATION", 3, 6, 0}, {"R_WERT", 3, 10, 1}, {"H_WERT", 3, 10, 1}},
-                "Kennmark");
+    HDBWriter w({{"ORT", 7, 30, 0}, {"RELATION", 3, 6, 0}, {"R_WERT", 3, 10, 1}, {"H_WERT", 3, 10, 1}}, "Kennmark");
     for (int i = 0; i < PlaceCount; ++i)
         EXPECT_TRUE(w.addRecord({std::string(Places[i]), std::int64_t(100 + i), 3400000.5 + i, 5500000.0 + i}));
     const std::string path = dir.file("WOPLA1.HDB");
