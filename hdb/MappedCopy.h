@@ -1,0 +1,15 @@
+#pragma once
+
+#include <cstddef>
+
+// Copying out of a memory-mapped file. A file that shrinks while it is
+// mapped (another program truncates it, the medium goes away) makes a read
+// of the lost part raise SIGBUS; here that read fails instead, and the caller
+// treats the bytes as unreadable, as a failed read() would be.
+namespace MappedCopy {
+
+// Copies `size` bytes; false (destination partly written) when the source
+// could not be read.
+bool copy(void* destination, const void* source, std::size_t size);
+
+} // namespace MappedCopy
