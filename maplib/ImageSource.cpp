@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <new>
 
 ImageSource::~ImageSource() {
     TileCache::instance().removeSource(this);
@@ -31,6 +32,18 @@ ImageSource* ImageSource::open(const std::string& path) {
     for (char& c : ending)
         c = char(std::toupper(static_cast<unsigned char>(c)));
     ImageSource* source = nullptr;
+    // A file whose sizes are valid but too large for the memory left does not
+    // open either.
+    try {
+        source = openByEnding(path, ending);
+    } catch (const std::bad_alloc&) {
+        source = nullptr;
+    }
+    return source;
+}
+
+ImageSource* ImageSource::openByEnding(const std::string& path, const std::string& ending) {
+    ImageSource* source = nullptr;
     if (ending == "TLM")
         source = TlmImage::open(path);
     else if (ending == "KMO")
@@ -45,7 +58,7 @@ ImageSource* ImageSource::open(const std::string& path) {
 }
 
 void ImageSource::applyLayerMask(uint32_t mask, const BitmapInfoHeader& header, std::vector<RgbQuad>& palette) const {
-    if (header.biBitCount == 24)
+    if (header.biBitCount == 24 || !m_layerFilter)
         return;
     const std::size_t count = std::min<std::size_t>(palette.size(), header.biClrUsed);
     for (std::size_t i = 0; i < m_layers.size() && i < 32; ++i) {
@@ -106,6 +119,12 @@ bool ImageSource::finishGeometry() {
         m_palette.clear();
     }
     return true;
+}
+
+void ImageSource::setPlainLayer() {
+    m_layers.clear();
+    m_layers.push_back(LayerEntry{255, 0, 0, 255, ""});
+    m_layerFilter = false;
 }
 
 void ImageSource::finishLayers() {

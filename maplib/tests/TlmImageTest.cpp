@@ -368,6 +368,24 @@ TEST(TlmImage, DamagedHeadersDoNotOpen) {
     }
 }
 
+// A 24-bit info block longer than its header: the reader passes over the rest
+// of the block instead of reading the tile block from inside it.
+TEST(TlmImage, TrueColourInfoBlockWithExtraBytes) {
+    TempDir dir;
+    const Picture p = makePicture(32, 16, 24);
+    const std::vector<uint8_t> f0 = readFile(writeMap(dir, "t.tlm", p, options(TlmWriter::Variant::B, 0, 24)));
+    std::vector<uint8_t> f = f0;
+    ASSERT_EQ(getU32(f.data() + 56), 40u);
+    f.insert(f.begin() + 100, 8, 0xEE);
+    putU32(f.data() + 56, 48);
+    ASSERT_EQ(getU32(f.data() + 108), 4u);
+    putU32(f.data() + 112, getU32(f.data() + 112) + 8);
+    writeFile(dir.path("t2.tlm"), f);
+    SourcePtr src = openMap(dir.path("t2.tlm"));
+    ASSERT_TRUE(src);
+    EXPECT_EQ(readBack(*src).rows, p.rows);
+}
+
 // Run-length codes: runs that fill the target exactly decode; one byte more
 // fails and the tile reads as zeros.
 TEST(TlmImage, RunLengthLimits) {
@@ -401,6 +419,70 @@ TEST(TlmImage, RunLengthLimits) {
     std::vector<uint8_t> decoded(data.size());
     EXPECT_TRUE(RunLengthDecoder::run(coded.data(), coded.size(), decoded.data(), decoded.size()));
     EXPECT_EQ(decoded, data);
+}
+
+namespace {
+// The decoding rules written plainly, byte by byte.
+bool referenceRunLength(const uint8_t* src, std::size_t srcLen, uint8_t* dst, std::size_t dstLen) {
+    std::size_t in = 0, out = 0;
+    while (in < srcLen) {
+        const uint8_t c = src[in++];
+        if (c < 0x80) {
+            for (int i = 0; i <= c; ++i) {
+                if (in >= srcLen || out >= dstLen)
+                    return false;
+                dst[out++] = src[in++];
+            }
+            continue;
+        }
+        std::size_t count;
+        uint8_t value;
+        if (c != 0xFF) {
+            if (srcLen - (in - 1) < 2)
+                return false;
+            count = std::size_t(c) - 126;
+            value = src[in++];
+        } else {
+            if (srcLen - (in - 1) < 4)
+                return false;
+            count = std::size_t(src[in] | (src[in + 1] << 8)) + 129;
+            value = src[in + 2];
+            in += 3;
+        }
+        for (std::size_t i = 0; i < count; ++i) {
+            if (out >= dstLen)
+                return false;
+            dst[out++] = value;
+        }
+    }
+    return true;
+}
+} // namespace
+
+// The fast decoder agrees with the plain rules on random streams, including
+// its writes past short runs, which must not show in the result.
+TEST(TlmImage, RunLengthDecoderMatchesThePlainRules) {
+    uint32_t state = 12345;
+    auto next = [&] {
+        state = state * 1664525u + 1013904223u;
+        return state >> 8;
+    };
+    int successes = 0;
+    for (int round = 0; round < 3000; ++round) {
+        std::vector<uint8_t> src(next() % 400);
+        for (uint8_t& b : src) {
+            const uint32_t r = next();
+            b = uint8_t(r % 4 == 0 ? 0x80 + (r >> 4) % 0x7F : (r % 4 == 1 ? (r >> 4) % 40 : r >> 4));
+        }
+        const std::size_t dstLen = next() % 3000;
+        std::vector<uint8_t> fast(dstLen, 0), plain(dstLen, 0);
+        const bool a = RunLengthDecoder::run(src.data(), src.size(), fast.data(), dstLen);
+        const bool b = referenceRunLength(src.data(), src.size(), plain.data(), dstLen);
+        ASSERT_EQ(a, b) << "round " << round;
+        ASSERT_EQ(fast, plain) << "round " << round;
+        successes += a ? 1 : 0;
+    }
+    EXPECT_GT(successes, 80) << "the streams must also exercise complete decodes";
 }
 
 TEST(TlmImage, DamagedTilesDecodeToZeros) {
