@@ -395,7 +395,7 @@ void NmeaWindow::playbackTick() {
 }
 
 void NmeaWindow::setSpeedFactor(int factor) {
-    m_playback.setSpeed(factor, currentRecord().timeMs);
+    m_playback.setSpeed(factor, nowMs());
     for (int i = 0; i < 4; ++i)
         m_speedActions[i]->setChecked(PortTables::SpeedFactors[std::size_t(i)] == factor);
 }

@@ -57,12 +57,16 @@ bool Playback::tick(std::int64_t now, std::int32_t flags, Record& current) {
     return delivered;
 }
 
-void Playback::setSpeed(int factor, std::int32_t blockTime) {
+void Playback::setSpeed(int factor, std::int64_t now) {
     if (factor != 1 && factor != 2 && factor != 4 && factor != 8)
         return;
     if (running()) {
-        const std::int64_t t = blockTime;
-        m_offset = t - factor * ((t - m_offset) / m_speed);
+        // A record is due once its time is below now × speed + offset, the
+        // playback position. Keeping that position continuous at `now` is
+        // what anchoring at the last delivered record does when the change
+        // comes right at a delivery; anchoring there later in a gap would
+        // jump ahead on a faster pace and release several records at once.
+        m_offset += now * (m_speed - factor);
     }
     m_speed = factor;
 }

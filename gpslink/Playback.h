@@ -30,9 +30,10 @@ public:
     // `current`; true when anything was delivered (announce it once).
     bool tick(std::int64_t now, std::int32_t flags, Record& current);
 
-    // New factor 1, 2, 4 or 8. `blockTime` is the time word of the last
-    // delivered record, so that playback goes on from it at the new pace.
-    void setSpeed(int factor, std::int32_t blockTime);
+    // New factor 1, 2, 4 or 8, taking effect at `now`: the playback
+    // position of this moment is kept and only the pace changes, so no
+    // record is skipped or repeated.
+    void setSpeed(int factor, std::int64_t now);
     int speed() const { return m_speed; }
 
     bool running() const { return m_file != nullptr; }
