@@ -35,6 +35,19 @@ public:
         }
         if (!m_serial || !validSettings(settings))
             return false;
+        if (!apply(settings)) {
+            // A refused state must not leave the device half changed: the
+            // previous port stays as it was.
+            if (m_configured)
+                apply(m_settings);
+            return false;
+        }
+        m_settings = settings;
+        m_configured = true;
+        return true;
+    }
+
+    bool apply(const PortSettings& settings) {
         m_serial->clearError();
         m_serial->setBreakEnabled(false);
         static constexpr QSerialPort::Parity Parities[] = {QSerialPort::NoParity, QSerialPort::OddParity,
@@ -50,7 +63,6 @@ public:
         if (!ok)
             return false;
         m_serial->setDataTerminalReady(true);
-        m_settings = settings;
         return true;
     }
 
@@ -166,6 +178,7 @@ private:
     QSerialPort* m_serial = nullptr;
     QTcpSocket* m_tcp = nullptr;
     bool m_gpsd = false;
+    bool m_configured = false;
     PortSettings m_settings;
     LineAssembler m_lines;
 };
