@@ -4,9 +4,9 @@
 #include "LinkWire.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <string>
-#include <filesystem>
 #include <vector>
 
 using namespace GpsProtocol;

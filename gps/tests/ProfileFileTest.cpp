@@ -34,7 +34,8 @@ TEST(ProfileFile, ReadsAndRewritesKeysInPlace) {
     const std::string ini = dir.path + "/TOLM.INI";
     {
         std::ofstream out(ini);
-        out << "[Ports]\nCOM1 = /dev/pts/7\nPort=elsewhere\n\n[nmea]\r\nport=COM1:4800,n,8,1\r\nFlags=2\n[Other]\nX=1\n";
+        out << "[Ports]\nCOM1 = "
+               "/dev/pts/7\nPort=elsewhere\n\n[nmea]\r\nport=COM1:4800,n,8,1\r\nFlags=2\n[Other]\nX=1\n";
     }
     EXPECT_EQ(ProfileFile::read(ini, "Ports", "com1"), "/dev/pts/7");
     EXPECT_EQ(ProfileFile::read(ini, "NMEA", "Port"), "COM1:4800,n,8,1");

@@ -14,7 +14,9 @@ using GpsProtocol::PositionRecord;
 namespace {
 
 // A private block name, so this test never meets a running link program.
-std::string testName() { return "/Tolm_NMEA_test_" + std::to_string(getpid()); }
+std::string testName() {
+    return "/Tolm_NMEA_test_" + std::to_string(getpid());
+}
 
 } // namespace
 

@@ -6,11 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
 #include <condition_variable>
 #include <cstring>
 #include <map>
 #include <mutex>
-#include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 
@@ -62,8 +62,7 @@ Position position() {
     return p;
 }
 
-template <class Pred>
-bool eventually(Pred pred) {
+template <class Pred> bool eventually(Pred pred) {
     for (int i = 0; i < 1000; ++i) {
         if (pred())
             return true;
@@ -367,7 +366,8 @@ TEST(GpsLinkProcess, BadRequestsNeverHurt) {
     EXPECT_NE(handleA, handleB);
 
     for (const LinkWire::Request& r :
-         {LinkWire::Request{LinkWire::KindData, 1099, 0, 0, {1, 2, 3}}, LinkWire::Request{LinkWire::KindPlain, 1099, 0, 0, {}},
+         {LinkWire::Request{LinkWire::KindData, 1099, 0, 0, {1, 2, 3}},
+          LinkWire::Request{LinkWire::KindPlain, 1099, 0, 0, {}},
           LinkWire::Request{LinkWire::KindPlain, NMEA_REGISTER, 0, 0, {}},
           LinkWire::Request{LinkWire::KindData, NMEA_SET_PORT, 0, 0, std::vector<std::uint8_t>(15, 0)},
           LinkWire::Request{LinkWire::KindPlain, NMEA_SET_PLAY_SPEED, 0xFFFFFFFF, 0, {}}}) {
@@ -378,9 +378,12 @@ TEST(GpsLinkProcess, BadRequestsNeverHurt) {
     const int c = link.rawConnection();
     std::uint32_t handleC = 0;
     ASSERT_TRUE(LinkProcess::rawRequest(c, reg(1, 16, 3333), handleC));
-    ASSERT_TRUE(LinkProcess::rawRequest(c, LinkWire::Request{LinkWire::KindPlain, NMEA_UNREGISTER, 0, handleC, {}}, result));
-    ASSERT_TRUE(LinkProcess::rawRequest(c, LinkWire::Request{LinkWire::KindPlain, NMEA_UNREGISTER, 0, handleC, {}}, result));
-    ASSERT_TRUE(LinkProcess::rawRequest(c, LinkWire::Request{LinkWire::KindPlain, NMEA_UNREGISTER, 0, 0xABCDEF, {}}, result));
+    ASSERT_TRUE(
+        LinkProcess::rawRequest(c, LinkWire::Request{LinkWire::KindPlain, NMEA_UNREGISTER, 0, handleC, {}}, result));
+    ASSERT_TRUE(
+        LinkProcess::rawRequest(c, LinkWire::Request{LinkWire::KindPlain, NMEA_UNREGISTER, 0, handleC, {}}, result));
+    ASSERT_TRUE(
+        LinkProcess::rawRequest(c, LinkWire::Request{LinkWire::KindPlain, NMEA_UNREGISTER, 0, 0xABCDEF, {}}, result));
 
     // A frame cut off mid-way, a client that vanishes while registered, and
     // an unframeable stream: the server drops those connections and goes on.
@@ -432,7 +435,8 @@ TEST(GpsLinkProcess, FiftyClientsGetEveryNotification) {
         std::vector<std::uint8_t> payload(16, 0);
         LinkWire::writeLe32(&payload[4], 2000 + std::uint32_t(i));
         std::uint32_t handle = 0;
-        ASSERT_TRUE(LinkProcess::rawRequest(fd, LinkWire::Request{LinkWire::KindData, NMEA_REGISTER, 1, 0, payload}, handle));
+        ASSERT_TRUE(
+            LinkProcess::rawRequest(fd, LinkWire::Request{LinkWire::KindData, NMEA_REGISTER, 1, 0, payload}, handle));
         ASSERT_NE(handle, 0u);
     }
     std::string burst;

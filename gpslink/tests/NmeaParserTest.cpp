@@ -1,5 +1,5 @@
-#include "LineAssembler.h"
 #include "NmeaParser.h"
+#include "LineAssembler.h"
 
 #include <gtest/gtest.h>
 
@@ -69,15 +69,16 @@ TEST(NmeaParser, AcceptanceRules) {
         {"flags 0", Gga, 0, false},
         {"empty line", "", 3, false},
         {"valid checksum", withChecksum(Gga), 3, true},
-        {"lower-case hex checksum", "$GPGGA,1,2,N,3,E,1,2,3,4,M,5,M,6,*" +
-                                        [] {
-                                            char t[4];
-                                            unsigned s = 0;
-                                            for (char c : std::string("GPGGA,1,2,N,3,E,1,2,3,4,M,5,M,6,"))
-                                                s ^= static_cast<unsigned char>(c);
-                                            std::snprintf(t, sizeof(t), "%02x", s);
-                                            return std::string(t);
-                                        }(),
+        {"lower-case hex checksum",
+         "$GPGGA,1,2,N,3,E,1,2,3,4,M,5,M,6,*" +
+             [] {
+                 char t[4];
+                 unsigned s = 0;
+                 for (char c : std::string("GPGGA,1,2,N,3,E,1,2,3,4,M,5,M,6,"))
+                     s ^= static_cast<unsigned char>(c);
+                 std::snprintf(t, sizeof(t), "%02x", s);
+                 return std::string(t);
+             }(),
          3, true},
         {"damaged checksum", Gga + "*00", 3, false},
         {"one digit flipped under a checksum",

@@ -24,7 +24,9 @@ std::string gga(int hh, int mm, int ss, int quality = 1, int lat = 4807) {
     return line;
 }
 
-std::int32_t ms(int hh, int mm, int ss) { return ((hh * 60 + mm) * 60 + ss) * 1000; }
+std::int32_t ms(int hh, int mm, int ss) {
+    return ((hh * 60 + mm) * 60 + ss) * 1000;
+}
 
 } // namespace
 

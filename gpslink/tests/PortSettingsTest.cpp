@@ -17,9 +17,9 @@ TEST(SettingsString, ParsesValidStrings) {
 }
 
 TEST(SettingsString, RefusesEveryMismatch) {
-    for (const char* text : {"COM2", "COM2;9600,e,8,1", "COM2:9601,e,8,1", "COM2:9600,x,8,1", "COM2:9600,e,9,1",
-                             "COM2:9600,e,4,1", "COM2:9600,e,8,3", "COM2:9600,e,8,1 ", "COM2:9600,e,8", "COM2:9600",
-                             "COM2:115200,n,8,1", "COM2:9600,e8,1"})
+    for (const char* text :
+         {"COM2", "COM2;9600,e,8,1", "COM2:9601,e,8,1", "COM2:9600,x,8,1", "COM2:9600,e,9,1", "COM2:9600,e,4,1",
+          "COM2:9600,e,8,3", "COM2:9600,e,8,1 ", "COM2:9600,e,8", "COM2:9600", "COM2:115200,n,8,1", "COM2:9600,e8,1"})
         EXPECT_FALSE(SettingsString::parse(text)) << text;
 }
 
