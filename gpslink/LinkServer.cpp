@@ -3,9 +3,11 @@
 #include "LinkSocket.h"
 
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
@@ -20,44 +22,92 @@ struct LinkServer::Connection {
     QSocketNotifier* notifier = nullptr;
     std::mutex writeMutex; // a reply and a notification never interleave
     bool closed = false;   // under writeMutex
+    std::string pending;   // under writeMutex: bytes the socket did not take yet
+    bool flushScheduled = false;
 };
 
 namespace {
 
-enum class Send { Done, Dropped, Failed };
+// Frames a client has not taken yet are kept for it, up to as many as a
+// message queue would hold; beyond that a client that does not read loses
+// notifications rather than making the server grow.
+constexpr std::size_t MaxPendingBytes = 10000 * LinkWire::ServerFrameSize;
 
-// Sends one server frame. `waitMs` is how long a full socket may hold us up;
-// 0 drops the frame when nothing of it fits.
-Send sendFrame(LinkServer::Connection& connection, const LinkWire::ServerFrame& frame, int waitMs) {
-    std::uint8_t bytes[LinkWire::ServerFrameSize];
-    LinkWire::encodeServerFrame(frame, bytes);
-    std::lock_guard<std::mutex> lock(connection.writeMutex);
-    if (connection.closed)
-        return Send::Failed;
-    std::size_t sent = 0;
-    while (sent < sizeof(bytes)) {
-        const ssize_t n = send(connection.fd, bytes + sent, sizeof(bytes) - sent, MSG_DONTWAIT | MSG_NOSIGNAL);
+// Sends what is pending without blocking; true when nothing is left.
+bool flushPending(LinkServer::Connection& connection, bool& failed) {
+    failed = false;
+    while (!connection.pending.empty()) {
+        const ssize_t n =
+            send(connection.fd, connection.pending.data(), connection.pending.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
         if (n > 0) {
-            sent += std::size_t(n);
+            connection.pending.erase(0, std::size_t(n));
             continue;
         }
         if (n < 0 && errno == EINTR)
             continue;
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            if (sent == 0 && waitMs == 0)
-                return Send::Dropped;
-            // Part of a frame is out: the rest must follow or the stream
-            // cannot be framed any more.
-            pollfd pfd{connection.fd, POLLOUT, 0};
-            if (poll(&pfd, 1, waitMs > 0 ? waitMs : 100) > 0)
-                continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            return false;
+        failed = true;
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+LinkServer::Send LinkServer::sendFrame(const std::shared_ptr<Connection>& connection,
+                                       const LinkWire::ServerFrame& frame, int waitMs) {
+    std::uint8_t bytes[LinkWire::ServerFrameSize];
+    LinkWire::encodeServerFrame(frame, bytes);
+    std::unique_lock<std::mutex> lock(connection->writeMutex);
+    if (connection->closed)
+        return Send::Failed;
+    const bool reply = waitMs > 0;
+    if (!reply && connection->pending.size() >= MaxPendingBytes)
+        return Send::Dropped;
+    connection->pending.append(reinterpret_cast<const char*>(bytes), sizeof(bytes));
+    bool failed = false;
+    if (flushPending(*connection, failed))
+        return Send::Done;
+    if (failed)
+        return Send::Failed;
+    if (reply) {
+        // A reply is awaited by its client; give a slow reader a moment.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
+        while (std::chrono::steady_clock::now() < deadline) {
+            pollfd pfd{connection->fd, POLLOUT, 0};
+            poll(&pfd, 1, 50);
+            if (flushPending(*connection, failed))
+                return Send::Done;
+            if (failed)
+                return Send::Failed;
         }
         return Send::Failed;
+    }
+    // The rest goes out from the window thread as the client reads.
+    if (!connection->flushScheduled) {
+        connection->flushScheduled = true;
+        std::weak_ptr<Connection> weak = connection;
+        QMetaObject::invokeMethod(
+            this, [this, weak] { flushLater(weak); }, Qt::QueuedConnection);
     }
     return Send::Done;
 }
 
-} // namespace
+void LinkServer::flushLater(const std::weak_ptr<Connection>& weak) {
+    auto connection = weak.lock();
+    if (!connection)
+        return;
+    std::lock_guard<std::mutex> lock(connection->writeMutex);
+    connection->flushScheduled = false;
+    if (connection->closed)
+        return;
+    bool failed = false;
+    if (flushPending(*connection, failed) || failed)
+        return;
+    connection->flushScheduled = true;
+    QTimer::singleShot(2, this, [this, weak] { flushLater(weak); });
+}
 
 LinkServer::LinkServer(QObject* parent) : QObject(parent) {}
 
@@ -154,7 +204,7 @@ void LinkServer::readFrom(const std::shared_ptr<Connection>& connection) {
         const std::uint32_t result = m_handler ? m_handler(connection, request) : 0;
         if (connection->notifier)
             connection->notifier->setEnabled(true);
-        if (sendFrame(*connection, LinkWire::ServerFrame{LinkWire::KindReply, result, 0, 0}, 2000) != Send::Done) {
+        if (sendFrame(connection, LinkWire::ServerFrame{LinkWire::KindReply, result, 0, 0}, 2000) != Send::Done) {
             ended = true;
             break;
         }
@@ -212,7 +262,7 @@ void LinkServer::notify(std::uint32_t event) {
         if ((r.eventMask & event) == 0)
             continue;
         if (auto connection = r.connection.lock())
-            sendFrame(*connection,
+            sendFrame(connection,
                       LinkWire::ServerFrame{LinkWire::KindNotification, r.data.message, r.data.wParam, r.data.lParam},
                       0);
     }

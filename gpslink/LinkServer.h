@@ -40,11 +40,15 @@ public:
     std::size_t connectionCount() const { return m_connections.size(); }
 
     // Sends the notification of every registration whose event mask has
-    // `event` set. Safe from any thread. A client whose socket is full loses
-    // this notification rather than stalling the receiver.
+    // `event` set. Safe from any thread and never blocks: what a client's
+    // socket does not take at once is sent later from the window thread.
     void notify(std::uint32_t event);
 
+    enum class Send { Done, Dropped, Failed };
+
 private:
+    Send sendFrame(const std::shared_ptr<Connection>& connection, const LinkWire::ServerFrame& frame, int waitMs);
+    void flushLater(const std::weak_ptr<Connection>& connection);
     void acceptClients();
     void readFrom(const std::shared_ptr<Connection>& connection);
     void dropConnection(const std::shared_ptr<Connection>& connection);

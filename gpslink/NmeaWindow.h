@@ -100,6 +100,7 @@ private:
 
     Playback m_playback;
     std::atomic<bool> m_playing{false};
+    std::atomic<bool> m_displayPending{false};
     QTimer* m_timer;
 
     QLineEdit* m_latitude;

@@ -12,6 +12,7 @@
 #include "SharedBlock.h"
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
@@ -240,31 +241,47 @@ private:
 
     void readerLoop(int fd) {
         m_readerId = std::this_thread::get_id();
-        std::uint8_t frame[LinkWire::ServerFrameSize];
-        while (LinkSocket::readExact(fd, frame, sizeof(frame), -1)) {
-            const auto decoded = LinkWire::decodeServerFrame(frame);
-            if (decoded.kind == LinkWire::KindReply) {
-                std::lock_guard<std::mutex> lock(m_replyMutex);
-                m_reply = decoded.a;
-                m_replyReady = true;
-                m_replyCv.notify_all();
-            } else if (decoded.kind == LinkWire::KindNotification) {
-                ZoziPostFunction post;
-                void* context;
-                {
-                    std::lock_guard<std::mutex> lock(m_postMutex);
-                    post = m_post;
-                    context = m_postContext;
-                }
-                // The registration's wParam carries the window to post to.
-                if (post)
-                    post(decoded.b, decoded.a, 0, 0, context);
-            }
+        // Frames are taken in bulk: a burst of notifications costs one read,
+        // not one per frame.
+        std::uint8_t buffer[64 * LinkWire::ServerFrameSize];
+        std::size_t filled = 0;
+        for (;;) {
+            const ssize_t n = recv(fd, buffer + filled, sizeof(buffer) - filled, 0);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            filled += std::size_t(n);
+            std::size_t used = 0;
+            for (; filled - used >= LinkWire::ServerFrameSize; used += LinkWire::ServerFrameSize)
+                deliver(LinkWire::decodeServerFrame(buffer + used));
+            std::memmove(buffer, buffer + used, filled - used);
+            filled -= used;
         }
         std::lock_guard<std::mutex> lock(m_replyMutex);
         m_broken = true;
         m_replyCv.notify_all();
         m_readerId = std::thread::id();
+    }
+
+    void deliver(const LinkWire::ServerFrame& frame) {
+        if (frame.kind == LinkWire::KindReply) {
+            std::lock_guard<std::mutex> lock(m_replyMutex);
+            m_reply = frame.a;
+            m_replyReady = true;
+            m_replyCv.notify_all();
+        } else if (frame.kind == LinkWire::KindNotification) {
+            ZoziPostFunction post;
+            void* context;
+            {
+                std::lock_guard<std::mutex> lock(m_postMutex);
+                post = m_post;
+                context = m_postContext;
+            }
+            // The registration's wParam carries the window to post to.
+            if (post)
+                post(frame.b, frame.a, 0, 0, context);
+        }
     }
 
     std::mutex m_stateMutex;

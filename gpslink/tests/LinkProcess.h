@@ -57,6 +57,10 @@ public:
 
     static std::string binary(const char* name) {
         const char* bin = std::getenv("VISTREL_BIN_DIR");
+#ifdef GPS_TEST_BIN_DIR
+        if (!bin || !*bin)
+            bin = GPS_TEST_BIN_DIR;
+#endif
         return std::string(bin ? bin : ".") + "/" + name;
     }
 
