@@ -19,12 +19,12 @@ extern "C" {
 
 /* Port configuration, 16 bytes. */
 typedef struct NmeaPortConfig {
-    int32_t flags;     /* 1 GGA only, 2 RMC only, 3 both */
-    int32_t port;      /* COM port number, 0 = none */
+    int32_t flags; /* 1 GGA only, 2 RMC only, 3 both */
+    int32_t port;  /* COM port number, 0 = none */
     uint32_t baudRate;
-    uint8_t dataBits;  /* 5 to 8 */
-    uint8_t parity;    /* 0 none, 1 odd, 2 even, 3 mark, 4 space */
-    uint8_t stopBits;  /* 0 one, 1 one and a half, 2 two */
+    uint8_t dataBits; /* 5 to 8 */
+    uint8_t parity;   /* 0 none, 1 odd, 2 even, 3 mark, 4 space */
+    uint8_t stopBits; /* 0 one, 1 one and a half, 2 two */
     uint8_t unused;
 } NmeaPortConfig;
 
@@ -46,8 +46,7 @@ typedef struct NmeaHookRequest {
 /* Delivers a notification: "post `message` with wParam and lParam to
  * `window`". Called on the library's own receiving thread, so it must hand
  * the message on in a thread-safe way (for example by posting an event). */
-typedef void (*ZoziPostFunction)(uint32_t window, uint32_t message, uint32_t wParam, uint32_t lParam,
-                                 void* context);
+typedef void (*ZoziPostFunction)(uint32_t window, uint32_t message, uint32_t wParam, uint32_t lParam, void* context);
 
 /* Non-zero when the GPS service is available. Attaches this process as a
  * client (counted in the shared block until wglUnInstall or process end). */

@@ -64,7 +64,9 @@ public:
         return std::string(bin ? bin : ".") + "/" + name;
     }
 
-    std::string iniPath() const { return etcDir + "/TOLM.INI"; }
+    std::string iniPath() const {
+        return etcDir + "/TOLM.INI";
+    }
     void ini(const std::string& section, const std::string& key, const std::string& value) {
         ProfileFile::write(iniPath(), section, key, value);
     }
@@ -151,7 +153,9 @@ public:
         }
     }
 
-    std::string dialogs() const { return fileText(dialogLog); }
+    std::string dialogs() const {
+        return fileText(dialogLog);
+    }
 
     static std::string fileText(const std::string& path) {
         std::ifstream in(path, std::ios::binary);
@@ -161,7 +165,9 @@ public:
     }
 
     // A raw connection for requests the client library never sends.
-    int rawConnection() const { return LinkSocket::connectServer(runDir + "/NMEA"); }
+    int rawConnection() const {
+        return LinkSocket::connectServer(runDir + "/NMEA");
+    }
     static bool rawRequest(int fd, const LinkWire::Request& request, std::uint32_t& result) {
         const auto bytes = LinkWire::encodeRequest(request);
         if (!LinkSocket::writeAll(fd, bytes.data(), bytes.size()))
