@@ -1,0 +1,89 @@
+#include "TileCache.h"
+
+#include "ImageSource.h"
+
+#include <new>
+
+TileCache& TileCache::instance() {
+    // Lives until the process ends, after every source that may still use it.
+    static TileCache* cache = new TileCache;
+    return *cache;
+}
+
+TileCache::~TileCache() {
+    clear();
+}
+
+std::size_t TileCache::KeyHash::operator()(const Key& k) const noexcept {
+    std::size_t h = std::hash<const void*>()(k.source);
+    h ^= std::hash<int>()(k.column) + 0x9e3779b97f4a7c15ULL + (h << 6) + (h >> 2);
+    h ^= std::hash<int>()(k.row) + 0x9e3779b97f4a7c15ULL + (h << 6) + (h >> 2);
+    return h;
+}
+
+const uint8_t* TileCache::cached(ImageSource* source, int column, int row) {
+    const auto it = m_index.find(Key{source, column, row});
+    if (it == m_index.end())
+        return nullptr;
+    m_entries.splice(m_entries.begin(), m_entries, it->second);
+    return it->second->buffer.get();
+}
+
+bool TileCache::contains(const ImageSource* source, int column, int row) const {
+    return m_index.count(Key{source, column, row}) != 0;
+}
+
+void TileCache::makeRoom(std::size_t incoming) {
+    // What old entries may keep: the budget less the incoming tile. Entries are
+    // kept from the front while they fit; the first that does not fit and all
+    // behind it go.
+    std::size_t left = m_budget > incoming ? m_budget - incoming : 0;
+    auto it = m_entries.begin();
+    while (it != m_entries.end() && it->bytes <= left) {
+        left -= it->bytes;
+        ++it;
+    }
+    while (it != m_entries.end()) {
+        m_index.erase(it->key);
+        it = m_entries.erase(it);
+    }
+}
+
+const uint8_t* TileCache::tile(ImageSource* source, int column, int row) {
+    if (const uint8_t* hit = cached(source, column, row))
+        return hit;
+    const std::size_t bytes = source->tileBufferBytes();
+    makeRoom(bytes);
+    std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[bytes + 1]);
+    if (!buffer)
+        return nullptr;
+    buffer[bytes] = 0;
+    source->readTile(column, row, buffer.get(), bytes);
+    const Key key{source, column, row};
+    m_entries.push_front(Entry{key, bytes, std::move(buffer)});
+    m_index[key] = m_entries.begin();
+    return m_entries.front().buffer.get();
+}
+
+void TileCache::removeSource(const ImageSource* source) {
+    for (auto it = m_entries.begin(); it != m_entries.end();) {
+        if (it->key.source == source) {
+            m_index.erase(it->key);
+            it = m_entries.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+void TileCache::clear() {
+    m_index.clear();
+    m_entries.clear();
+}
+
+std::size_t TileCache::cachedBytes() const {
+    std::size_t sum = 0;
+    for (const Entry& e : m_entries)
+        sum += e.bytes;
+    return sum;
+}

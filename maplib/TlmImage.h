@@ -1,0 +1,58 @@
+#pragma once
+
+#include "ImageSource.h"
+#include "MapFile.h"
+
+#include <vector>
+
+class TileDecoder;
+
+// The system's own tiled map format. The first uint32 selects the header
+// variant: 28 (A: fixed header, uncompressed tiles), 48 (B: fixed header with a
+// georeference kind, tiles uncompressed or compressed) or "TOLM" (C: a sequence
+// of chunks up to the end of the file).
+class TlmImage : public ImageSource {
+public:
+    enum class Variant { A, B, C };
+
+    static TlmImage* open(const std::string& path);
+
+    bool readTile(int column, int row, uint8_t* target, std::size_t targetLen) override;
+    bool isOpen() const override { return m_file.isOpen(); }
+    void georefInfo(int& type, int& zone) const override;
+
+    Variant variant() const { return m_variant; }
+    const Georeference& georeference() const { return m_georef; }
+    // Compression code of the stored tiles (0 uncompressed, 1 run-length,
+    // 2 bzip2, 3 codec plug-in); the tile header itself says 0 because tiles
+    // are handed out decoded.
+    uint32_t storedCompression() const { return m_storedCompression; }
+    uint32_t dataOffset() const { return m_dataOffset; }
+    const std::vector<uint32_t>& tileOffsets() const { return m_offsets; }
+
+private:
+    TlmImage() = default;
+    bool parse();
+    bool parseFixedA();
+    bool parseFixedB();
+    bool parseChunks();
+    bool readSkipBlock();
+    bool readInfoBody(uint32_t length);
+    bool readTileBody(uint32_t length);
+    bool readLayerChunk(uint32_t length);
+    bool finish();
+
+    MapFile m_file;
+    Variant m_variant = Variant::A;
+    Georeference m_georef;
+    uint32_t m_storedCompression = 0;
+    uint32_t m_dataOffset = 0;
+    bool m_compressed = false;
+    std::vector<uint32_t> m_offsets;
+    std::size_t m_filePaletteEntries = 0;
+    bool m_haveSize = false;
+    bool m_haveInfo = false;
+    bool m_haveTiles = false;
+    TileDecoder* m_decoder = nullptr;
+    std::vector<uint8_t> m_scratch;
+};

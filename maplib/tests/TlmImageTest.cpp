@@ -1,0 +1,454 @@
+#include "TlmImage.h"
+#include "TestSupport.h"
+#include "TileCache.h"
+#include "TileDecoder.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <memory>
+
+namespace {
+
+struct SourceDeleter {
+    void operator()(ImageSource* s) const {
+        if (s)
+            s->release();
+    }
+};
+using SourcePtr = std::unique_ptr<ImageSource, SourceDeleter>;
+
+SourcePtr openMap(const std::string& path) {
+    return SourcePtr(ImageSource::open(path));
+}
+
+TlmWriter::Options options(TlmWriter::Variant variant, uint32_t compression, int bitCount, int tw = 32, int th = 16) {
+    TlmWriter::Options o;
+    o.variant = variant;
+    o.compression = compression;
+    o.bitCount = bitCount;
+    o.tileWidth = tw;
+    o.tileHeight = th;
+    o.palette = greyPalette(bitCount);
+    return o;
+}
+
+std::string writeMap(const TempDir& dir, const std::string& name, const Picture& p, const TlmWriter::Options& o) {
+    const std::string path = dir.path(name);
+    std::string error;
+    EXPECT_TRUE(TlmWriter::write(path, p.width, p.height, p.rows.data(), p.rowBytes(), o, &error)) << error;
+    return path;
+}
+
+} // namespace
+
+// Every variant, compression and bit depth comes back pixel for pixel, on a
+// picture whose size is not a multiple of the tile size.
+TEST(TlmImage, RoundTripsEveryVariantCompressionAndBitCount) {
+    ASSERT_TRUE(Bzip2Decoder::available());
+    TempDir dir;
+    struct Case {
+        TlmWriter::Variant variant;
+        uint32_t compression;
+    };
+    const Case cases[] = {{TlmWriter::Variant::A, 0}, {TlmWriter::Variant::B, 0}, {TlmWriter::Variant::B, 1},
+                          {TlmWriter::Variant::B, 2}, {TlmWriter::Variant::C, 0}, {TlmWriter::Variant::C, 1},
+                          {TlmWriter::Variant::C, 2}};
+    for (const Case& c : cases) {
+        for (int bits : {1, 4, 8, 16, 24}) {
+            SCOPED_TRACE("variant " + std::to_string(int(c.variant)) + " compression " + std::to_string(c.compression) +
+                         " bits " + std::to_string(bits));
+            const Picture p = makePicture(75, 41, bits, uint32_t(bits));
+            const std::string path = writeMap(dir, "m.tlm", p, options(c.variant, c.compression, bits));
+            SourcePtr src = openMap(path);
+            ASSERT_TRUE(src);
+            auto* tlm = dynamic_cast<TlmImage*>(src.get());
+            ASSERT_TRUE(tlm);
+            EXPECT_EQ(int(tlm->variant()), int(c.variant));
+            EXPECT_EQ(tlm->storedCompression(), c.compression);
+            EXPECT_EQ(src->tileHeader().biCompression, 0u);
+            EXPECT_EQ(src->imageWidth(), 75);
+            EXPECT_EQ(src->imageHeight(), 41);
+            EXPECT_EQ(src->tilesPerRow(), 3);
+            EXPECT_EQ(src->tileRows(), 3);
+            EXPECT_EQ(src->tileBytes(), bits * 32 / 8 * 16);
+            if (bits <= 8) {
+                ASSERT_EQ(src->palette().size(), std::size_t(1) << bits);
+                EXPECT_EQ(src->palette(), greyPalette(bits));
+            } else if (bits == 16) {
+                EXPECT_EQ(src->palette().size(), 65536u); // zero colour count means 2^16
+            } else {
+                EXPECT_TRUE(src->palette().empty());
+            }
+            const Picture back = readBack(*src);
+            EXPECT_EQ(back.rows, p.rows);
+        }
+    }
+}
+
+// Tiles whose lines need padding (odd widths at 1 and 4 bits) are larger
+// decoded than the stored tile-bytes formula says; buffers cover stride × height.
+TEST(TlmImage, PaddedTileLinesFitTheDecodedBuffer) {
+    TempDir dir;
+    for (int bits : {1, 4, 8, 24}) {
+        for (uint32_t compression : {1u, 2u}) {
+            const Picture p = makePicture(53, 30, bits, 7);
+            const std::string path =
+                writeMap(dir, "odd.tlm", p, options(TlmWriter::Variant::C, compression, bits, 21, 9));
+            SourcePtr src = openMap(path);
+            ASSERT_TRUE(src);
+            EXPECT_GE(src->tileBufferBytes(), std::size_t(src->stride()) * 9);
+            EXPECT_GE(src->tileBufferBytes(), std::size_t(src->tileBytes()));
+            EXPECT_EQ(readBack(*src).rows, p.rows) << bits << " bits";
+        }
+    }
+    // Uncompressed tiles cannot hold padding, so the writer refuses them.
+    const Picture p = makePicture(10, 10, 1, 1);
+    TlmWriter writer(dir.path("bad.tlm"), 10, 10, options(TlmWriter::Variant::B, 0, 1, 21, 9));
+    EXPECT_FALSE(writer.begin());
+}
+
+TEST(TlmImage, GeoreferenceKindsAndZones) {
+    TempDir dir;
+    const Picture p = makePicture(40, 20, 8);
+    struct Case {
+        TlmWriter::Variant variant;
+        uint16_t kind;
+        double r[4];
+        uint16_t expectKind;
+        int zone;
+        int type;
+    };
+    const Case cases[] = {
+        // Fixed header A: integers, kind 1 as soon as one is not 0.
+        {TlmWriter::Variant::A, 1, {3500000, 3510000, 5600000, 5590000}, 1, 3, 1},
+        {TlmWriter::Variant::A, 0, {0, 0, 0, 0}, 0, 0, 0},
+        {TlmWriter::Variant::B, 1, {4499999.5, 4510000, 5600000, 5590000}, 1, 4, 1},
+        {TlmWriter::Variant::B, 2, {7.0, 8.0, 51.0, 50.0}, 2, 0, 2},
+        {TlmWriter::Variant::C, 1, {2500000, 2510000, 5600000, 5590000}, 1, 2, 1},
+        {TlmWriter::Variant::C, 2, {7.0, 8.0, 51.0, 50.0}, 2, 0, 2},
+        // Similarity: pixel = R1,R2 + rotation/scale; pixel (0, 0) has easting
+        // (R4·R1 − R2·R3) / (R3² + R4²), here 3 512 000.
+        {TlmWriter::Variant::C, 255, {100.0, -1756000.0, 0.5, 0.0}, 255, 3, 1},
+        {TlmWriter::Variant::C, 255, {2256000.0, 100.0, 0.0, 0.5}, 255, 4, 1},
+    };
+    for (const Case& c : cases) {
+        TlmWriter::Options o = options(c.variant, 0, 8);
+        o.georef.kind = c.kind;
+        std::copy(std::begin(c.r), std::end(c.r), o.georef.r);
+        SourcePtr src = openMap(writeMap(dir, "g.tlm", p, o));
+        ASSERT_TRUE(src);
+        auto* tlm = static_cast<TlmImage*>(src.get());
+        EXPECT_EQ(tlm->georeference().kind, c.expectKind);
+        EXPECT_EQ(tlm->georeference().zone, c.zone) << c.kind;
+        for (int i = 0; i < 4; ++i)
+            EXPECT_DOUBLE_EQ(tlm->georeference().r[i],
+                             c.variant == TlmWriter::Variant::A ? std::round(c.r[i]) : c.r[i]);
+        int type = -1, zone = -1;
+        src->georefInfo(type, zone);
+        EXPECT_EQ(type, c.type);
+        EXPECT_EQ(zone, c.zone);
+    }
+}
+
+TEST(TlmImage, LayerTableAndItsDefault) {
+    TempDir dir;
+    const Picture p = makePicture(40, 20, 8);
+    TlmWriter::Options o = options(TlmWriter::Variant::C, 1, 8);
+    o.layers = {{0x0F, 0, 1, 15, "Grundriss"}, {0x30, 0, 0x10, 0x30, "Gew\xE4sser"}, {0xC0, 0, 0x40, 0xC0, "Wald"}};
+    SourcePtr src = openMap(writeMap(dir, "l.tlm", p, o));
+    ASSERT_TRUE(src);
+    ASSERT_EQ(src->layerCount(), 3);
+    EXPECT_STREQ(src->layerName(1), "Gew\xE4sser");
+    EXPECT_EQ(src->layers()[2].mask, 0xC0);
+    EXPECT_EQ(src->layers()[2].low, 0x40);
+    EXPECT_EQ(src->layers()[2].high, 0xC0);
+    EXPECT_EQ(src->layerName(3), nullptr);
+
+    // Hiding layer 1 (bits 0x30) paints its pixels in the colour without those bits.
+    std::vector<RgbQuad> palette = src->palette();
+    src->applyLayerMask(0b101, src->tileHeader(), palette);
+    EXPECT_EQ(palette[0x35], src->palette()[0x05]);
+    EXPECT_EQ(palette[0x05], src->palette()[0x05]);
+    EXPECT_EQ(palette[0x45], src->palette()[0x45]);
+
+    // One explicit layer is replaced by the default, as is none at all.
+    for (std::size_t count : {std::size_t(0), std::size_t(1)}) {
+        o.layers.resize(count);
+        if (count)
+            o.layers[0] = {0x01, 0, 1, 1, "Einzeln"};
+        SourcePtr one = openMap(writeMap(dir, "one.tlm", p, o));
+        ASSERT_TRUE(one);
+        ASSERT_EQ(one->layerCount(), 1);
+        EXPECT_STREQ(one->layerName(0), "Karte");
+        EXPECT_EQ(one->layers()[0].mask, 255);
+        EXPECT_EQ(one->layers()[0].low, 0);
+        EXPECT_EQ(one->layers()[0].high, 255);
+        // Hiding "Karte" paints every pixel in colour 0.
+        std::vector<RgbQuad> pal = one->palette();
+        one->applyLayerMask(0, one->tileHeader(), pal);
+        for (const RgbQuad& q : pal)
+            EXPECT_EQ(q, one->palette()[0]);
+    }
+}
+
+namespace {
+// Appends a chunk to a variant-C file image.
+void appendChunk(std::vector<uint8_t>& f, uint16_t group, uint16_t id, const std::vector<uint8_t>& body) {
+    uint8_t head[8];
+    putU16(head, group);
+    putU16(head + 2, id);
+    putU32(head + 4, uint32_t(body.size()));
+    f.insert(f.end(), head, head + 8);
+    f.insert(f.end(), body.begin(), body.end());
+}
+} // namespace
+
+TEST(TlmImage, ChunkSequenceMustEndAtTheFileEnd) {
+    TempDir dir;
+    const Picture p = makePicture(40, 20, 8);
+    const std::string path = writeMap(dir, "c.tlm", p, options(TlmWriter::Variant::C, 2, 8));
+    const std::vector<uint8_t> good = readFile(path);
+
+    std::vector<uint8_t> f = good;
+    f.push_back(0);
+    writeFile(dir.path("garbage.tlm"), f);
+    EXPECT_FALSE(openMap(dir.path("garbage.tlm"))) << "one byte of trailing garbage";
+
+    f = good;
+    appendChunk(f, 9, 9, {1, 2, 3});
+    writeFile(dir.path("unknown.tlm"), f);
+    EXPECT_TRUE(openMap(dir.path("unknown.tlm"))) << "an unknown but complete last chunk";
+
+    f = good;
+    appendChunk(f, 3, 1, {1, 2, 3, 4}); // extra layer data without the plug-in: skipped
+    writeFile(dir.path("extra.tlm"), f);
+    EXPECT_TRUE(openMap(dir.path("extra.tlm")));
+
+    f = good;
+    appendChunk(f, 9, 9, {1, 2, 3});
+    f.pop_back(); // the last chunk is cut short
+    writeFile(dir.path("short.tlm"), f);
+    EXPECT_FALSE(openMap(dir.path("short.tlm")));
+}
+
+TEST(TlmImage, DamagedHeadersDoNotOpen) {
+    TempDir dir;
+    const Picture p = makePicture(64, 32, 8);
+    const std::string bPath = writeMap(dir, "b.tlm", p, options(TlmWriter::Variant::B, 1, 8));
+    const std::vector<uint8_t> b = readFile(bPath);
+    // Variant B layout: 52 header, 4 skip length, 4 S at 56, header at 60,
+    // palette, then N and the table.
+    const std::size_t infoAt = 56, headerAt = 60;
+    const std::size_t tableLengthAt = headerAt + 40 + 256 * 4;
+    auto tryOpen = [&](std::vector<uint8_t> f) {
+        writeFile(dir.path("x.tlm"), f);
+        SourcePtr s = openMap(dir.path("x.tlm"));
+        return bool(s);
+    };
+    ASSERT_TRUE(tryOpen(b));
+    auto patched = [&](std::size_t at, uint32_t v) {
+        std::vector<uint8_t> f = b;
+        putU32(f.data() + at, v);
+        return f;
+    };
+    auto patched16 = [&](std::size_t at, uint16_t v) {
+        std::vector<uint8_t> f = b;
+        putU16(f.data() + at, v);
+        return f;
+    };
+    EXPECT_FALSE(tryOpen(patched(0, 47))) << "unknown variant";
+    EXPECT_FALSE(tryOpen(patched(52, 0x80000001u))) << "skip block too long";
+    EXPECT_FALSE(tryOpen(patched(infoAt, 0x10000))) << "info block too long";
+    EXPECT_FALSE(tryOpen(patched(infoAt, 39))) << "info block shorter than its header";
+    EXPECT_FALSE(tryOpen(patched(headerAt + 4, 0))) << "tile width 0";
+    EXPECT_FALSE(tryOpen(patched(headerAt + 8, uint32_t(-16)))) << "negative tile height";
+    EXPECT_FALSE(tryOpen(patched16(headerAt + 14, 3))) << "bit count 3";
+    EXPECT_FALSE(tryOpen(patched16(headerAt + 14, 32))) << "bit count 32";
+    EXPECT_FALSE(tryOpen(patched(headerAt + 16, 7))) << "unknown compression";
+    EXPECT_FALSE(tryOpen(patched(headerAt + 32, 257))) << "more colours than 8 bits index";
+    EXPECT_FALSE(tryOpen(patched(4, 0))) << "image width 0";
+    EXPECT_FALSE(tryOpen(patched(4, 0x80000000u))) << "negative image width";
+    // 2^31-1 × 2^31-1 pixels in 32 × 16 tiles: more tiles than any table holds.
+    {
+        std::vector<uint8_t> f = patched(4, 0x7FFFFFFF);
+        putU32(f.data() + 8, 0x7FFFFFFF);
+        EXPECT_FALSE(tryOpen(f)) << "tile count overflow";
+    }
+    // A tile of 32767 × 32767 × 3 bytes overflows 32 bits.
+    {
+        std::vector<uint8_t> f = patched(headerAt + 4, 0x10000);
+        putU32(f.data() + headerAt + 8, 0x10000);
+        putU16(f.data() + headerAt + 14, 24);
+        EXPECT_FALSE(tryOpen(f)) << "tile bytes overflow";
+    }
+    EXPECT_FALSE(tryOpen(patched(tableLengthAt, 4 * 2 * 2))) << "table shorter than the tiles";
+    EXPECT_FALSE(tryOpen(patched(tableLengthAt, 0xFFFFFF00u))) << "table longer than the file";
+    {
+        std::vector<uint8_t> f = b;
+        const std::size_t table = tableLengthAt + 4;
+        const uint32_t second = getU32(f.data() + table + 4);
+        putU32(f.data() + table + 4, getU32(f.data() + table + 8) + 1);
+        EXPECT_FALSE(tryOpen(f)) << "offsets not monotonic";
+        putU32(f.data() + table + 4, second);
+        putU32(f.data() + table + 4 * 4, uint32_t(f.size() + 1));
+        EXPECT_FALSE(tryOpen(f)) << "last offset behind the file end";
+    }
+    {
+        std::vector<uint8_t> f = b;
+        f.resize(tableLengthAt + 10);
+        EXPECT_FALSE(tryOpen(f)) << "file cut inside the table";
+    }
+
+    // Variant C chunk rules.
+    std::vector<uint8_t> c = {'T', 'O', 'L', 'M'};
+    std::vector<uint8_t> size(8);
+    putU32(size.data(), 64);
+    putU32(size.data() + 4, 32);
+    std::vector<uint8_t> info(40 + 1024);
+    BitmapInfoHeader h;
+    h.biWidth = 32;
+    h.biHeight = 16;
+    h.biBitCount = 8;
+    h.toBytes(info.data());
+    std::vector<uint8_t> tiles(4);
+    putU32(tiles.data(), 0);
+    auto base = [&] {
+        std::vector<uint8_t> f = c;
+        appendChunk(f, 1, 0, size);
+        appendChunk(f, 1, 1, info);
+        appendChunk(f, 1, 2, tiles);
+        return f;
+    };
+    EXPECT_TRUE(tryOpen(base()));
+    {
+        std::vector<uint8_t> f = c;
+        appendChunk(f, 1, 1, info);
+        appendChunk(f, 1, 2, tiles);
+        EXPECT_FALSE(tryOpen(f)) << "no size chunk";
+    }
+    {
+        std::vector<uint8_t> f = base();
+        appendChunk(f, 1, 0, {1, 2, 3, 4, 5, 6, 7, 8, 9});
+        EXPECT_FALSE(tryOpen(f)) << "size chunk of 9 bytes";
+    }
+    {
+        std::vector<uint8_t> f = base();
+        appendChunk(f, 2, 1, std::vector<uint8_t>(31));
+        EXPECT_FALSE(tryOpen(f)) << "georeference of 31 bytes";
+    }
+    {
+        std::vector<uint8_t> f = base();
+        appendChunk(f, 2, 7, std::vector<uint8_t>(31));
+        EXPECT_TRUE(tryOpen(f)) << "other georeference ids are skipped";
+    }
+    {
+        std::vector<uint8_t> f = base();
+        appendChunk(f, 1, 3, {1, 2, 3});
+        EXPECT_FALSE(tryOpen(f)) << "layer chunk below 4 bytes";
+    }
+    {
+        std::vector<uint8_t> f = base();
+        for (int i = 0; i < 32; ++i)
+            appendChunk(f, 1, 3, {1, 0, 1, 1, 'a', 0});
+        EXPECT_TRUE(tryOpen(f)) << "32 layers";
+        appendChunk(f, 1, 3, {1, 0, 1, 1, 'a', 0});
+        EXPECT_FALSE(tryOpen(f)) << "33 layers";
+    }
+    {
+        std::vector<uint8_t> f = c;
+        appendChunk(f, 1, 0, size);
+        std::vector<uint8_t> i2 = info; // 255 colours named, 254 in the block
+        putU32(i2.data() + 32, 255);
+        i2.resize(40 + 254 * 4);
+        appendChunk(f, 1, 1, i2);
+        appendChunk(f, 1, 2, tiles);
+        EXPECT_FALSE(tryOpen(f)) << "palette shorter than its colour count";
+    }
+}
+
+// Run-length codes: runs that fill the target exactly decode; one byte more
+// fails and the tile reads as zeros.
+TEST(TlmImage, RunLengthLimits) {
+    uint8_t out[300];
+    const uint8_t literal[] = {2, 'a', 'b', 'c'};
+    EXPECT_TRUE(RunLengthDecoder::run(literal, sizeof literal, out, 3));
+    EXPECT_EQ(std::memcmp(out, "abc", 3), 0);
+    EXPECT_FALSE(RunLengthDecoder::run(literal, sizeof literal, out, 2)) << "literal past the target";
+    EXPECT_FALSE(RunLengthDecoder::run(literal, 3, out, 10)) << "literal past the source";
+    const uint8_t repeat[] = {0x80, 'x', 0xFE, 'y'}; // 2 × x, 128 × y
+    EXPECT_TRUE(RunLengthDecoder::run(repeat, sizeof repeat, out, 130));
+    EXPECT_EQ(out[1], 'x');
+    EXPECT_EQ(out[129], 'y');
+    EXPECT_FALSE(RunLengthDecoder::run(repeat, sizeof repeat, out, 129));
+    EXPECT_FALSE(RunLengthDecoder::run(repeat, 3, out, 300)) << "repeat code without its byte";
+    const uint8_t longRun[] = {0xFF, 0x02, 0x00, 'z'}; // 2 + 129 = 131 bytes
+    EXPECT_TRUE(RunLengthDecoder::run(longRun, sizeof longRun, out, 131));
+    EXPECT_EQ(out[130], 'z');
+    EXPECT_FALSE(RunLengthDecoder::run(longRun, 3, out, 300));
+    EXPECT_TRUE(RunLengthDecoder::run(repeat, 2, out, 300)) << "target left over is fine";
+
+    // The writer's coder produces what the decoder reads, for every run length
+    // class.
+    std::vector<uint8_t> data;
+    for (int n : {1, 2, 3, 127, 128, 129, 130, 65664, 65665, 70000})
+        data.insert(data.end(), std::size_t(n), uint8_t(n));
+    for (int i = 0; i < 1000; ++i)
+        data.push_back(uint8_t(i * 7));
+    std::vector<uint8_t> coded;
+    TlmWriter::encodeRunLength(data.data(), data.size(), coded);
+    std::vector<uint8_t> decoded(data.size());
+    EXPECT_TRUE(RunLengthDecoder::run(coded.data(), coded.size(), decoded.data(), decoded.size()));
+    EXPECT_EQ(decoded, data);
+}
+
+TEST(TlmImage, DamagedTilesDecodeToZeros) {
+    TempDir dir;
+    const Picture p = makePicture(64, 32, 8);
+    for (uint32_t compression : {1u, 2u}) {
+        const std::string path = writeMap(dir, "d.tlm", p, options(TlmWriter::Variant::B, compression, 8));
+        std::vector<uint8_t> f = readFile(path);
+        const std::size_t table = 60 + 40 + 1024 + 4;
+        // Grow tile 0 by one byte into tile 1: a run-length tile then carries
+        // one more byte than its target; a bzip2 stream gets a foreign byte.
+        const uint32_t t0 = getU32(f.data() + table), t1 = getU32(f.data() + table + 4);
+        if (compression == 1) {
+            f.insert(f.begin() + t1, 0x00); // a literal of one byte: overflows
+            for (std::size_t i = 1; i < 5; ++i)
+                putU32(f.data() + table + 4 * i, getU32(f.data() + table + 4 * i) + 1);
+        } else {
+            f[t0 + (t1 - t0) / 2] ^= 0x55;
+        }
+        writeFile(dir.path("damaged.tlm"), f);
+        SourcePtr src = openMap(dir.path("damaged.tlm"));
+        ASSERT_TRUE(src);
+        std::vector<uint8_t> tile(src->tileBufferBytes(), 0xAA);
+        EXPECT_FALSE(src->readTile(0, 0, tile.data(), tile.size()));
+        EXPECT_EQ(std::count(tile.begin(), tile.end(), 0), long(tile.size()));
+        EXPECT_TRUE(src->readTile(1, 0, tile.data(), tile.size())) << "the next tile is intact";
+        EXPECT_FALSE(src->readTile(2, 0, tile.data(), tile.size())) << "outside the map";
+    }
+    // An uncompressed file cut short: the missing part of a tile is zero.
+    const std::string path = writeMap(dir, "u.tlm", p, options(TlmWriter::Variant::B, 0, 8));
+    std::vector<uint8_t> f = readFile(path);
+    f.resize(f.size() - 100);
+    writeFile(dir.path("cut.tlm"), f);
+    SourcePtr src = openMap(dir.path("cut.tlm"));
+    ASSERT_TRUE(src);
+    std::vector<uint8_t> tile(src->tileBufferBytes(), 0xAA);
+    EXPECT_FALSE(src->readTile(1, 1, tile.data(), tile.size()));
+    EXPECT_TRUE(std::all_of(tile.end() - 100, tile.end(), [](uint8_t v) { return v == 0; }));
+}
+
+TEST(TlmImage, ReaderChosenByEnding) {
+    TempDir dir;
+    const Picture p = makePicture(16, 16, 8);
+    writeMap(dir, "MAP.TlM", p, options(TlmWriter::Variant::B, 0, 8));
+    EXPECT_TRUE(openMap(dir.path("MAP.TlM")));
+    std::filesystem::copy_file(dir.path("MAP.TlM"), dir.path("MAP.dat"));
+    EXPECT_FALSE(openMap(dir.path("MAP.dat")));
+    EXPECT_FALSE(openMap("TLM"));
+    EXPECT_FALSE(openMap(dir.path("MAPxTLM")));
+    EXPECT_FALSE(openMap(dir.path("missing.tlm")));
+}
