@@ -1,0 +1,63 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+// Layout constants and byte helpers of the HDB database file, shared by the
+// reader and the writer.
+//
+// An HDB file is one B-tree. The 16-byte header (never scrambled) names the
+// root page and the field-definition block; every page carries up to 254
+// fixed-size records in key order plus, for each of its n + 1 children, the
+// child's file offset and the number of records in the child's whole subtree.
+namespace HDBFormat {
+
+constexpr std::uint32_t Magic = 0x1A424448; // "HDB" followed by 0x1A
+constexpr std::size_t HeaderSize = 16;
+constexpr std::size_t FieldBlockOffset = 16;
+
+constexpr std::uint32_t MaxPageRecords = 254;
+constexpr std::size_t PageCountOffset = 4;
+constexpr std::size_t PageChildOffset = 8;      // 4 × (n + 1) child page offsets
+constexpr std::size_t PageSubtreeOffset = 1028; // 4 × (n + 1) subtree record counts
+constexpr std::size_t PageRecordsOffset = 2048;
+
+// Even a tree holding one record per page and 2^32 records is 32 levels deep;
+// anything deeper is a damaged file (typically a child pointing back at an
+// ancestor) and is refused rather than followed.
+constexpr int MaxTreeDepth = 40;
+
+// Field types of the field-definition block.
+enum FieldType : std::uint8_t {
+    TypeNumber = 3,
+    TypeText = 7,
+    TypeByte = 8,
+};
+
+// Every page is read as this many bytes, whatever its record count.
+constexpr std::size_t pageReadSize(std::size_t recordSize) {
+    return PageRecordsOffset + MaxPageRecords * recordSize;
+}
+
+inline std::uint32_t readLE32(const std::uint8_t* p) {
+    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
+}
+
+inline void writeLE32(std::uint8_t* p, std::uint32_t v) {
+    p[0] = std::uint8_t(v);
+    p[1] = std::uint8_t(v >> 8);
+    p[2] = std::uint8_t(v >> 16);
+    p[3] = std::uint8_t(v >> 24);
+}
+
+// Turns stored bytes into plain bytes in place: first a running sum
+// (b[k] += b[k-1], using the updated b[k-1]), then XOR with the code word,
+// which starts again at its first byte for every block. An empty code word
+// leaves the bytes as stored.
+void unscramble(std::uint8_t* data, std::size_t size, std::string_view codeword);
+
+// The inverse of unscramble(): plain bytes to stored bytes.
+void scramble(std::uint8_t* data, std::size_t size, std::string_view codeword);
+
+} // namespace HDBFormat
