@@ -2,6 +2,7 @@
 #include "ToolCommand.h"
 
 #include "MapRenderer.h"
+#include "MediumWriter.h"
 #include "World.h"
 
 #include <QDir>
@@ -75,6 +76,16 @@ int run(const std::vector<std::string>& args) {
                       << " ms\n";
         }
     }
+    MediumWriter writer(world, QString::fromStdString(dir));
+    writer.progress = [&](const QString& line) {
+        std::cerr << line.toStdString() << " (" << timer.elapsed() << " ms)\n";
+    };
+    timer.restart();
+    if (!writer.write()) {
+        std::cerr << "make-medium: " << writer.errorString().toStdString() << '\n';
+        return 1;
+    }
+    std::cerr << "medium written to " << dir << " (" << timer.elapsed() << " ms)\n";
     return 0;
 }
 
