@@ -141,7 +141,7 @@ void MapRenderer::prepareStrokes() {
                 width = std::max(width, metres / ps);
             }
             const double minW = regional ? 2.0 : 1.0;
-            const double maxW = regional ? 14.0 : m_spec.style == Style::Overview250 ? 3.0 : 2.0;
+            const double maxW = regional ? 10.0 : m_spec.style == Style::Overview250 ? 3.0 : 2.0;
             add(part, std::clamp(width, minW, maxW), RiverFill, 0);
             // Skip the lake stretch.
             while (k < r.points.size() && m_world.isLake(r.points[k].x(), r.points[k].y()))

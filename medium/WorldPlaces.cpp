@@ -557,17 +557,16 @@ void World::buildBuildings() {
         const Settlement& s = settlements[si];
         if (!area.contains(s.pos))
             continue;
-        // Streets of the place: a few lanes from near the centre outwards.
-        const int streets = s.rank == 0 ? 16 : s.rank == 1 ? 9 : s.rank == 2 ? 4 : 1;
+        // Streets of the place: lanes from near the centre outwards, then
+        // side streets branching off them at right angles.
+        const int mainStreets = s.rank == 0 ? 12 : s.rank == 1 ? 7 : s.rank == 2 ? 3 : 1;
+        const int sideStreets = s.rank == 0 ? 34 : s.rank == 1 ? 16 : s.rank == 2 ? 5 : 1;
         std::vector<std::vector<QPointF>> lines;
-        for (int k = 0; k < streets; ++k) {
-            double ang = rng.uniform(0, 6.283185307179586);
-            QPointF p = s.pos + QPointF(rng.uniform(-0.3, 0.3), rng.uniform(-0.3, 0.3)) * s.radius;
+        auto addStreet = [&](QPointF p, double ang, double len) {
             std::vector<QPointF> raw{p};
-            const double len = s.radius * rng.uniform(0.7, 1.2);
             const int steps = 4;
             for (int t = 0; t < steps; ++t) {
-                ang += rng.uniform(-0.35, 0.35);
+                ang += rng.uniform(-0.3, 0.3);
                 p += QPointF(std::cos(ang), std::sin(ang)) * (len / steps);
                 raw.push_back(p);
             }
@@ -576,6 +575,23 @@ void World::buildBuildings() {
             r.points = smoothLine(raw, 0.5, 2);
             roads.push_back(r);
             lines.push_back(r.points);
+        };
+        for (int k = 0; k < mainStreets; ++k) {
+            const QPointF p = s.pos + QPointF(rng.uniform(-0.2, 0.2), rng.uniform(-0.2, 0.2)) * s.radius;
+            addStreet(p, rng.uniform(0, 6.283185307179586), s.radius * rng.uniform(0.8, 1.15));
+        }
+        for (int k = 0; k < sideStreets && !lines.empty(); ++k) {
+            const auto& base = lines[std::size_t(rng.range(0, int(lines.size()) - 1))];
+            if (base.size() < 3)
+                continue;
+            const std::size_t at = std::size_t(rng.range(1, int(base.size()) - 2));
+            const QPointF d = base[at + 1] - base[at - 1];
+            const double ang = std::atan2(d.y(), d.x()) + (rng.chance(0.5) ? 1.5708 : -1.5708);
+            const double len = s.radius * rng.uniform(0.25, 0.55);
+            const QPointF end = base[at] + QPointF(std::cos(ang), std::sin(ang)) * len;
+            if (settlementAt(end.x(), end.y()) != int(si))
+                continue;
+            addStreet(base[at], ang, len);
         }
         for (const Road& r : roads) {
             if (r.cls == RoadClass::Local && std::find(lines.begin(), lines.end(), r.points) != lines.end())
@@ -587,9 +603,11 @@ void World::buildBuildings() {
                 lines.push_back(r.points);
         }
         // Houses along the streets, turned to face them.
-        const double step = s.rank == 0 ? 15 : 20;
+        const double step = s.rank == 0 ? 17 : 21;
         for (const auto& line : lines) {
-            double carry = rng.uniform(0, step);
+            // Walk along the street by distance; a house every `step`
+            // metres or so on either side.
+            double next = rng.uniform(0, step), walked = 0;
             for (std::size_t i = 0; i + 1 < line.size(); ++i) {
                 const QPointF a = line[i], b = line[i + 1];
                 const double len = dist(a, b);
@@ -597,12 +615,14 @@ void World::buildBuildings() {
                     continue;
                 const QPointF dir = (b - a) / len;
                 const QPointF nrm(-dir.y(), dir.x());
-                for (double t = carry; t < len; t += step * rng.uniform(0.8, 1.3)) {
+                while (next < walked + len) {
+                    const double t = next - walked;
+                    next += step * rng.uniform(0.8, 1.3);
                     for (int side : {-1, 1}) {
                         if (rng.chance(0.18))
                             continue;
-                        const double along = rng.uniform(8, 15), across = rng.uniform(8, 12);
-                        const double off = 9 + across / 2 + rng.uniform(0, 4);
+                        const double along = rng.uniform(11, 18), across = rng.uniform(9, 13);
+                        const double off = 8 + across / 2 + rng.uniform(0, 4);
                         const QPointF c = a + dir * t + nrm * (side * off);
                         if (settlementAt(c.x(), c.y()) != int(si) || isLake(c.x(), c.y()))
                             continue;
@@ -611,9 +631,8 @@ void World::buildBuildings() {
                         poly << c - u - v << c + u - v << c + u + v << c - u + v;
                         buildings.push_back(poly);
                     }
-                    carry = t + step - len;
                 }
-                carry = std::max(0.0, carry);
+                walked += len;
             }
         }
     }
