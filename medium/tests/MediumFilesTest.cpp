@@ -23,9 +23,10 @@
 
 namespace {
 
+// The medium of the fixture; VISTREL_TEST_MEDIUM names another one.
 QString mediumDir() {
     const QByteArray dir = qgetenv("VISTREL_TEST_MEDIUM");
-    return QString::fromLocal8Bit(dir);
+    return dir.isEmpty() ? QStringLiteral(VISTREL_TEST_MEDIUM_DIR) : QString::fromLocal8Bit(dir);
 }
 
 std::string file(const QString& relative) {
@@ -184,8 +185,7 @@ TEST(MediumFiles, RegionalMapLayersHoldTheirElements) {
 }
 
 TEST(MediumFiles, ElevationModelsAgreeWithTheTerrain) {
-    const World world(
-        WorldSpec::make(uint32_t(qEnvironmentVariableIntValue("VISTREL_TEST_MEDIUM_SEED")), MediumSize::Small));
+    const World world(WorldSpec::make(VISTREL_TEST_MEDIUM_SEED, MediumSize::Small));
     const GkBox& region = world.spec().region;
     for (int zone : {2, 3}) {
         auto dem = openMap(QStringLiteral("DATEN/dgm%1.tlm").arg(zone));
