@@ -1,6 +1,7 @@
 #include "TileRenderer.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace TileRenderer {
 
@@ -68,11 +69,18 @@ QImage stretch(const TileLayout& t, const QRect& part, const uint32_t* colours, 
     const bool identity = t.displayWidth == t.width;
     const std::vector<int> xs = identity ? std::vector<int>() : columnMap(t, part);
     const int n = part.width();
+    int previous = -1;
     for (int row = 0; row < part.height(); ++row) {
         const int dy = part.top() + row;
         const int sy = int(int64_t(dy) * t.height / t.displayHeight);
-        const uint8_t* src = storedLine(t, sy);
         auto* out = reinterpret_cast<uint32_t*>(image.scanLine(row));
+        // Zoomed in, display rows repeat their source row: copy the last one.
+        if (sy == previous) {
+            std::memcpy(out, image.constScanLine(row - 1), std::size_t(n) * 4);
+            continue;
+        }
+        previous = sy;
+        const uint8_t* src = storedLine(t, sy);
         switch (t.bitCount) {
         case 8:
             if (identity) {
