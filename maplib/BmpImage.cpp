@@ -40,7 +40,7 @@ bool BmpImage::parse() {
         for (std::size_t i = 0; i < entries; ++i)
             m_palette[i] = RgbQuad{raw[4 * i], raw[4 * i + 1], raw[4 * i + 2], 0};
     }
-    finishLayers();
+    setPlainLayer();
     return true;
 }
 

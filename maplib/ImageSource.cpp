@@ -45,7 +45,7 @@ ImageSource* ImageSource::open(const std::string& path) {
 }
 
 void ImageSource::applyLayerMask(uint32_t mask, const BitmapInfoHeader& header, std::vector<RgbQuad>& palette) const {
-    if (header.biBitCount == 24)
+    if (header.biBitCount == 24 || !m_layerFilter)
         return;
     const std::size_t count = std::min<std::size_t>(palette.size(), header.biClrUsed);
     for (std::size_t i = 0; i < m_layers.size() && i < 32; ++i) {
@@ -106,6 +106,12 @@ bool ImageSource::finishGeometry() {
         m_palette.clear();
     }
     return true;
+}
+
+void ImageSource::setPlainLayer() {
+    m_layers.clear();
+    m_layers.push_back(LayerEntry{255, 0, 0, 255, ""});
+    m_layerFilter = false;
 }
 
 void ImageSource::finishLayers() {

@@ -50,6 +50,8 @@ public:
     const std::vector<RgbQuad>& palette() const { return m_palette; }
     int32_t layerCount() const { return int32_t(m_layers.size()); }
     const std::vector<LayerEntry>& layers() const { return m_layers; }
+    // False for rasters whose layer mask changes nothing.
+    bool hasLayerFilter() const { return m_layerFilter; }
     int32_t imageWidth() const { return m_imageWidth; }
     int32_t imageHeight() const { return m_imageHeight; }
     int32_t tileWidth() const { return m_header.biWidth; }
@@ -73,6 +75,9 @@ protected:
     bool finishGeometry();
     // Replaces a missing or single layer by the default layer "Karte".
     void finishLayers();
+    // Plain rasters (bitmaps, PCX, TIFF) have one unnamed layer and no layer
+    // filter: applying a mask leaves their palette as it is.
+    void setPlainLayer();
 
     BitmapInfoHeader m_header;
     std::vector<RgbQuad> m_palette;
@@ -83,6 +88,7 @@ protected:
     std::size_t m_tileBufferBytes = 0;
     int32_t m_tilesPerRow = 0;
     int32_t m_tileRows = 0;
+    bool m_layerFilter = true;
 
 private:
     int32_t m_refCount = 1;

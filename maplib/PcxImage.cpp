@@ -65,7 +65,7 @@ bool PcxImage::parse() {
         for (std::size_t i = 0; i < colours; ++i)
             m_palette[i] = RgbQuad{h[16 + 3 * i + 2], h[16 + 3 * i + 1], h[16 + 3 * i], 0};
     }
-    finishLayers();
+    setPlainLayer();
     return true;
 }
 

@@ -160,6 +160,7 @@ bool SheetMosaic::parse(const std::string& path) {
     m_header = m_reference->tileHeader();
     m_palette = m_reference->palette();
     m_layers = m_reference->layers();
+    m_layerFilter = m_reference->hasLayerFilter();
     m_tileBytes = m_reference->tileBytes();
     m_tileBufferBytes = m_reference->tileBufferBytes();
     m_tilesPerRow = int32_t(tilesPerRow);

@@ -138,7 +138,7 @@ bool TiffImage::parse() {
             m_palette[i] = RgbQuad{v, v, v, 0};
         }
     }
-    finishLayers();
+    setPlainLayer();
     return true;
 }
 

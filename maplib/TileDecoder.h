@@ -18,7 +18,8 @@ public:
 // Compression 1. Control byte c: below 0x80 a literal run of c + 1 bytes;
 // 0x80..0xFE the next byte c − 126 times; 0xFF a uint16 count and a byte, the
 // byte count + 129 times. Runs that pass the end of the source or the target
-// are clipped and the decoding fails; target bytes left over are fine.
+// are clipped and the decoding fails; target bytes left over are fine (they
+// may be cleared to zero).
 class RunLengthDecoder : public TileDecoder {
 public:
     bool decode(const uint8_t* source, std::size_t sourceLen, uint8_t* target, std::size_t targetLen) override;

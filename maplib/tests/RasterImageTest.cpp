@@ -37,6 +37,10 @@ TEST(BmpImage, RoundTripAndPlainLayer) {
             EXPECT_EQ(src->palette().size(), std::size_t(1) << bits);
         }
         EXPECT_EQ(src->layerCount(), 1);
+        EXPECT_STREQ(src->layerName(0), "");
+        std::vector<RgbQuad> palette = src->palette();
+        src->applyLayerMask(0, src->tileHeader(), palette);
+        EXPECT_EQ(palette, src->palette()) << "no layer filter";
         int type = -1, zone = -1;
         src->georefInfo(type, zone);
         EXPECT_EQ(type, 0);

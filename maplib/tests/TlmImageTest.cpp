@@ -368,6 +368,24 @@ TEST(TlmImage, DamagedHeadersDoNotOpen) {
     }
 }
 
+// A 24-bit info block longer than its header: the reader passes over the rest
+// of the block instead of reading the tile block from inside it.
+TEST(TlmImage, TrueColourInfoBlockWithExtraBytes) {
+    TempDir dir;
+    const Picture p = makePicture(32, 16, 24);
+    const std::vector<uint8_t> f0 = readFile(writeMap(dir, "t.tlm", p, options(TlmWriter::Variant::B, 0, 24)));
+    std::vector<uint8_t> f = f0;
+    ASSERT_EQ(getU32(f.data() + 56), 40u);
+    f.insert(f.begin() + 100, 8, 0xEE);
+    putU32(f.data() + 56, 48);
+    ASSERT_EQ(getU32(f.data() + 108), 4u);
+    putU32(f.data() + 112, getU32(f.data() + 112) + 8);
+    writeFile(dir.path("t2.tlm"), f);
+    SourcePtr src = openMap(dir.path("t2.tlm"));
+    ASSERT_TRUE(src);
+    EXPECT_EQ(readBack(*src).rows, p.rows);
+}
+
 // Run-length codes: runs that fill the target exactly decode; one byte more
 // fails and the tile reads as zeros.
 TEST(TlmImage, RunLengthLimits) {
