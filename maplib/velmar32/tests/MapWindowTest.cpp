@@ -337,3 +337,36 @@ TEST_F(Velmar32Window, WindowDeviceContextAndHelpWindow) {
 }
 
 } // namespace
+
+namespace {
+
+// The window shows the map at its drawn origin, also zoomed and scrolled.
+TEST_F(Velmar32Window, PaintsTheMapAtTheDrawnOrigin) {
+    const std::string path = maps.write("paint.tlm", 700, 500);
+    const TLM_HWND w = TLM_Wnd_Create("TolmMfcWindow", nullptr, TLM_WS_HSCROLL | TLM_WS_VSCROLL, nullptr);
+    widget(w)->resize(300, 200);
+    ASSERT_EQ(TLM_Wnd_OpenFile(w, path.c_str()), 1);
+    double zoom = 2;
+    ASSERT_EQ(TLM_Wnd_SetZoomFactor(w, &zoom), 1);
+    const TLM_WndProc proc = TLM_Wnd_GetWndProc();
+    proc(w, TLM_WM_HSCROLL, TLM_SB_PAGEDOWN, 0);
+    proc(w, TLM_WM_HSCROLL, TLM_SB_ENDSCROLL, 0);
+    proc(w, TLM_WM_VSCROLL, TLM_SB_LINEDOWN, 0);
+    proc(w, TLM_WM_VSCROLL, TLM_SB_ENDSCROLL, 0);
+    Coord origin;
+    origin.type = TLM_COORD_MAP_PIXEL;
+    origin.zone = TLM_Wnd_GetHandle(w);
+    ASSERT_EQ(TLM_Wnd_GetPos(w, &origin, 0), 1);
+    const QImage shot = widget(w)->grab().toImage();
+    int wrong = 0;
+    for (int y = 0; y < 180; y += 3)
+        for (int x = 0; x < 280; x += 3) {
+            const int i = TestMaps::indexAt((int(origin.x) + x) / 2, (int(origin.y) + y) / 2);
+            const QRgb expected = qRgb(i * 16, 100, 200 - i);
+            wrong += (shot.pixel(x, y) & 0xFFFFFF) != (expected & 0xFFFFFF);
+        }
+    EXPECT_EQ(wrong, 0);
+    delete widget(w);
+}
+
+} // namespace
