@@ -449,7 +449,10 @@ void MapWindow::scrollCode(Qt::Orientation orientation, int code, int thumb) {
     case TLM_SB_ENDSCROLL:
         moveTo(m_requested);
         break;
-    default: // dragging the thumb does not scroll
+    case TLM_SB_THUMBTRACK: // dragging the thumb does not scroll
+        callHost(horizontal ? TLM_WM_HSCROLL : TLM_WM_VSCROLL, uintptr_t(code) | uintptr_t(thumb & 0xFFFF) << 16, 0);
+        return;
+    default:
         break;
     }
     pos = std::clamp<int64_t>(pos, 0, largest);
@@ -582,7 +585,13 @@ void MapWindow::paintEvent(QPaintEvent* event) {
         painter.fillRect(area, palette().color(QPalette::Base));
         Surface surface(&painter);
         surface.bindWindow(m_id);
-        callHost(TLM_WM_QUERYNEWPALETTE, 0, 0);
+        // The host's answer decides whether the palette is realized as a
+        // background palette; realizing is a no-op on true-colour screens,
+        // but the host still learns when entries changed.
+        bool background = false;
+        callHost(TLM_WM_QUERYNEWPALETTE, 0, 0, &background);
+        if (LibMap* m = map(); m && m->handle().newPalette(nullptr, background))
+            callHost(TLM_WM_PALETTECHANGED, uintptr_t(m_id), 0);
         drawMap(painter, area, surface);
         TLM_PAINTSTRUCT ps{surface.id(), 1, {area.left(), area.top(), area.right() + 1, area.bottom() + 1}};
         callHost(TLM_WM_PAINT, 0, reinterpret_cast<intptr_t>(&ps));

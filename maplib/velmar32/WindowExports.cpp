@@ -22,15 +22,18 @@ LibMap* windowMap(TLM_HWND id) {
     return window ? window->map() : nullptr;
 }
 
-// A dimmer change is announced to the top-level windows front to back until
-// one takes the palette; on true-colour screens realizing is a no-op, so the
-// library's own map windows answer by drawing again.
-void announceDimmer() {
+// A dimmer change is announced to the top-level windows until one takes
+// the palette; the map windows draw again with the new colours.
+void announceDimmer(MapWindow* changed) {
+    changed->mapChanged();
     for (QWidget* top : QApplication::topLevelWidgets()) {
-        for (MapWindow* w : top->findChildren<MapWindow*>())
-            w->update();
-        if (auto* w = qobject_cast<MapWindow*>(top))
-            w->update();
+        auto* w = qobject_cast<MapWindow*>(top);
+        if (!w)
+            continue;
+        bool taken = false;
+        w->callHost(TLM_WM_QUERYNEWPALETTE, 0, 0, &taken);
+        if (taken)
+            break;
     }
 }
 
@@ -146,8 +149,7 @@ VELMAR32_API int32_t TLM_Wnd_SetDimmer(TLM_HWND id, int32_t value) {
     LibMap* map = windowMap(id);
     if (!map || !TLM_SetDimmer(map->id(), value))
         return 0;
-    findWindow(id)->mapChanged();
-    announceDimmer();
+    announceDimmer(findWindow(id));
     return 1;
 }
 
@@ -160,8 +162,7 @@ VELMAR32_API int32_t TLM_Wnd_AskDimmer(TLM_HWND id, void* owner) {
     LibMap* map = windowMap(id);
     if (!map || !TLM_AskDimmer(map->id(), owner))
         return 0;
-    findWindow(id)->mapChanged();
-    announceDimmer();
+    announceDimmer(findWindow(id));
     return 1;
 }
 
