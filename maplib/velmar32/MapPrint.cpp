@@ -79,11 +79,14 @@ void PrintMargin::draw(QPainter& painter) const {
         lines = text.split(QRegularExpression(QStringLiteral("\r\n|\r|\n")));
     if (!scaleBar)
         lines.append(QStringLiteral("Maßstab ") + scaleText);
-    // From the last line upwards, the last one two text heights above the bottom.
+    // From the last line upwards, the last one two text heights above the
+    // bottom. The scale bar's block covers the bottom 3.5 text heights, so
+    // with the bar the lines stand above it instead of vanishing beneath it.
+    const double lastLine = scaleBar && groundPerPixel > 0 ? 4.5 : 2;
     for (qsizetype k = 0; k < lines.size(); ++k) {
         const QString& line = lines[lines.size() - 1 - k];
         const double x = mapRect.left() + std::max(0.0, (width - fm.horizontalAdvance(line)) / 2.0);
-        drawTextAt(painter, x, bottom - (2 + double(k)) * cy, line);
+        drawTextAt(painter, x, bottom - (lastLine + double(k)) * cy, line);
     }
     if (!scaleBar || !(groundPerPixel > 0))
         return;

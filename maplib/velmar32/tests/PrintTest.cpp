@@ -114,6 +114,13 @@ TEST(Velmar32Print, ToPdfWithScaleBar) {
     EXPECT_LE(segment, 100);
     const int outline = *std::max_element(runs.begin(), runs.end());
     EXPECT_GE(outline, 4 * segment);
+    // The margin text stands above the bar, not hidden under its block.
+    const int barTop = page.height() * 3 / 4 + int(std::find(runs.begin(), runs.end(), outline) - runs.begin());
+    int textAbove = 0;
+    for (int y = barTop - 24; y < barTop - 2; ++y)
+        for (int x = page.width() / 3; x < page.width() * 2 / 3; ++x)
+            textAbove += qGray(page.pixel(x, y)) < 100;
+    EXPECT_GT(textAbove, 10);
 
     // Without the flag only the scale line: no long black run.
     params.flags = 0;
