@@ -1,6 +1,7 @@
 #include "TestMaps.h"
 #include "velmar32.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QScrollBar>
 #include <QWidget>
@@ -367,6 +368,32 @@ TEST_F(Velmar32Window, PaintsTheMapAtTheDrawnOrigin) {
         }
     EXPECT_EQ(wrong, 0);
     delete widget(w);
+}
+
+} // namespace
+
+namespace {
+
+// The host's menu items for close, layers and dimmer are greyed while the
+// window has no map.
+TEST_F(Velmar32Window, MenuItemsFollowTheMap) {
+    const std::string path = maps.write("menu.tlm", 100, 100);
+    QWidget top;
+    std::vector<QAction*> actions;
+    for (int id : {int(TLM_CMD_OPEN), int(TLM_CMD_CLOSE), int(TLM_CMD_LAYERS), int(TLM_CMD_DIMMER)}) {
+        auto* action = new QAction(&top);
+        action->setProperty("tlmCommand", id);
+        action->setEnabled(id == TLM_CMD_OPEN);
+        actions.push_back(action);
+    }
+    const TLM_HWND w = TLM_Wnd_Create("TolmMfcWindow", &top, 0, nullptr);
+    ASSERT_EQ(TLM_Wnd_OpenFile(w, path.c_str()), 1);
+    for (QAction* a : actions)
+        EXPECT_TRUE(a->isEnabled());
+    ASSERT_EQ(TLM_Wnd_CloseFile(w), 1);
+    EXPECT_TRUE(actions[0]->isEnabled());
+    for (size_t i = 1; i < actions.size(); ++i)
+        EXPECT_FALSE(actions[i]->isEnabled());
 }
 
 } // namespace
