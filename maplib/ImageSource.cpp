@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <new>
 
 ImageSource::~ImageSource() {
     TileCache::instance().removeSource(this);
@@ -30,6 +31,18 @@ ImageSource* ImageSource::open(const std::string& path) {
     std::string ending = path.substr(path.size() - 3);
     for (char& c : ending)
         c = char(std::toupper(static_cast<unsigned char>(c)));
+    ImageSource* source = nullptr;
+    // A file whose sizes are valid but too large for the memory left does not
+    // open either.
+    try {
+        source = openByEnding(path, ending);
+    } catch (const std::bad_alloc&) {
+        source = nullptr;
+    }
+    return source;
+}
+
+ImageSource* ImageSource::openByEnding(const std::string& path, const std::string& ending) {
     ImageSource* source = nullptr;
     if (ending == "TLM")
         source = TlmImage::open(path);

@@ -91,6 +91,8 @@ protected:
     bool m_layerFilter = true;
 
 private:
+    static ImageSource* openByEnding(const std::string& path, const std::string& ending);
+
     int32_t m_refCount = 1;
 };
 

@@ -34,7 +34,8 @@ bool RunLengthDecoder::run(const uint8_t* src, std::size_t srcLen, uint8_t* dst,
             std::size_t n = want;
             n = std::min(n, srcLen - in);
             n = std::min(n, dstLen - out);
-            std::memcpy(dst + out, src + in, n);
+            if (n)
+                std::memcpy(dst + out, src + in, n);
             in += n;
             out += n;
             if (n != want) {
@@ -68,7 +69,8 @@ bool RunLengthDecoder::run(const uint8_t* src, std::size_t srcLen, uint8_t* dst,
                 continue;
             }
             const std::size_t n = std::min(want, dstLen - out);
-            std::memset(dst + out, value, n);
+            if (n)
+                std::memset(dst + out, value, n);
             out += n;
             if (n != want) {
                 ok = false;

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <new>
 
 namespace {
 // Longest info block (tile header and palette) a file may declare.
@@ -288,7 +289,11 @@ bool TlmImage::readTile(int column, int row, uint8_t* target, std::size_t target
     }
     const uint32_t begin = m_offsets[index];
     const uint32_t length = m_offsets[index + 1] - begin;
-    m_scratch.resize(length);
+    try {
+        m_scratch.resize(length);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
     if (m_file.readAt(begin, m_scratch.data(), length) != length)
         return false;
     if (!m_decoder->decode(m_scratch.data(), length, target, m_tileBufferBytes)) {

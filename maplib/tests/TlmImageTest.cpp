@@ -421,6 +421,70 @@ TEST(TlmImage, RunLengthLimits) {
     EXPECT_EQ(decoded, data);
 }
 
+namespace {
+// The decoding rules written plainly, byte by byte.
+bool referenceRunLength(const uint8_t* src, std::size_t srcLen, uint8_t* dst, std::size_t dstLen) {
+    std::size_t in = 0, out = 0;
+    while (in < srcLen) {
+        const uint8_t c = src[in++];
+        if (c < 0x80) {
+            for (int i = 0; i <= c; ++i) {
+                if (in >= srcLen || out >= dstLen)
+                    return false;
+                dst[out++] = src[in++];
+            }
+            continue;
+        }
+        std::size_t count;
+        uint8_t value;
+        if (c != 0xFF) {
+            if (srcLen - (in - 1) < 2)
+                return false;
+            count = std::size_t(c) - 126;
+            value = src[in++];
+        } else {
+            if (srcLen - (in - 1) < 4)
+                return false;
+            count = std::size_t(src[in] | (src[in + 1] << 8)) + 129;
+            value = src[in + 2];
+            in += 3;
+        }
+        for (std::size_t i = 0; i < count; ++i) {
+            if (out >= dstLen)
+                return false;
+            dst[out++] = value;
+        }
+    }
+    return true;
+}
+} // namespace
+
+// The fast decoder agrees with the plain rules on random streams, including
+// its writes past short runs, which must not show in the result.
+TEST(TlmImage, RunLengthDecoderMatchesThePlainRules) {
+    uint32_t state = 12345;
+    auto next = [&] {
+        state = state * 1664525u + 1013904223u;
+        return state >> 8;
+    };
+    int successes = 0;
+    for (int round = 0; round < 3000; ++round) {
+        std::vector<uint8_t> src(next() % 400);
+        for (uint8_t& b : src) {
+            const uint32_t r = next();
+            b = uint8_t(r % 4 == 0 ? 0x80 + (r >> 4) % 0x7F : (r % 4 == 1 ? (r >> 4) % 40 : r >> 4));
+        }
+        const std::size_t dstLen = next() % 3000;
+        std::vector<uint8_t> fast(dstLen, 0), plain(dstLen, 0);
+        const bool a = RunLengthDecoder::run(src.data(), src.size(), fast.data(), dstLen);
+        const bool b = referenceRunLength(src.data(), src.size(), plain.data(), dstLen);
+        ASSERT_EQ(a, b) << "round " << round;
+        ASSERT_EQ(fast, plain) << "round " << round;
+        successes += a ? 1 : 0;
+    }
+    EXPECT_GT(successes, 80) << "the streams must also exercise complete decodes";
+}
+
 TEST(TlmImage, DamagedTilesDecodeToZeros) {
     TempDir dir;
     const Picture p = makePicture(64, 32, 8);
