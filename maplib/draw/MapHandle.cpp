@@ -262,16 +262,16 @@ void MapHandle::draw(QPainter& painter, const QRect& target, const QRect* clip, 
     }
     if (area.isEmpty())
         return;
-    bool aborted = false;
-    drawArea(painter, area, mapX, mapY, abort, aborted);
+    DrawProgress progress;
+    drawArea(painter, area, mapX, mapY, abort, progress);
 }
 
 void MapHandle::drawArea(QPainter& painter, const QRect& area, int mapX, int mapY, const AbortCallback& abort,
-                         bool& aborted) {
+                         DrawProgress& progress) {
     if (m_sheet)
-        drawMosaic(painter, area, mapX, mapY, abort, aborted);
+        drawMosaic(painter, area, mapX, mapY, abort, progress);
     else
-        drawSingle(painter, area, mapX, mapY, abort, aborted);
+        drawSingle(painter, area, mapX, mapY, abort, progress);
 }
 
 MapHandle* MapHandle::mosaicSheet(int column, int row) {
@@ -295,15 +295,15 @@ MapHandle* MapHandle::mosaicSheet(int column, int row) {
 }
 
 void MapHandle::drawMosaic(QPainter& painter, const QRect& area, int mapX, int mapY, const AbortCallback& abort,
-                           bool& aborted) {
+                           DrawProgress& progress) {
     const int64_t sw = m_sheet->width(), sh = m_sheet->height();
     if (sw <= 0 || sh <= 0 || mapX >= m_width || mapY >= m_height)
         return;
     const int64_t xEnd = std::min<int64_t>(m_width, int64_t(mapX) + area.width());
     const int64_t yEnd = std::min<int64_t>(m_height, int64_t(mapY) + area.height());
     const QRect range(area.left(), area.top(), int(xEnd - mapX), int(yEnd - mapY));
-    for (int64_t row = floorDiv(std::max(mapY, 0), sh); row * sh < yEnd && !aborted; ++row) {
-        for (int64_t col = floorDiv(std::max(mapX, 0), sw); col * sw < xEnd && !aborted; ++col) {
+    for (int64_t row = floorDiv(std::max(mapY, 0), sh); row * sh < yEnd && !progress.aborted; ++row) {
+        for (int64_t col = floorDiv(std::max(mapX, 0), sw); col * sw < xEnd && !progress.aborted; ++col) {
             const QRect cellRect(int(area.left() + col * sw - mapX), int(area.top() + row * sh - mapY), int(sw),
                                  int(sh));
             const QRect part = cellRect.intersected(range);
@@ -319,7 +319,7 @@ void MapHandle::drawMosaic(QPainter& painter, const QRect& area, int mapX, int m
                 sheet->setHighQuality(m_sheet->highQuality());
             }
             sheet->drawArea(painter, part, int(part.left() - cellRect.left()), int(part.top() - cellRect.top()), abort,
-                            aborted);
+                            progress);
         }
     }
 }
@@ -338,7 +338,7 @@ struct TileJob {
 } // namespace
 
 void MapHandle::drawSingle(QPainter& painter, const QRect& area, int mapX, int mapY, const AbortCallback& abort,
-                           bool& aborted) {
+                           DrawProgress& progress) {
     if (!m_source->isOpen())
         return;
     const int64_t tdw = m_tileDisplayWidth, tdh = m_tileDisplayHeight;
@@ -372,12 +372,12 @@ void MapHandle::drawSingle(QPainter& painter, const QRect& area, int mapX, int m
         j.rect = QRect(int(area.left() + c * tdw - mapX), int(area.top() + r * tdh - mapY), dw, dh);
         return j;
     };
-    bool first = true;
+    // The abort question comes between two tiles, also across sheets.
     auto mayGoOn = [&]() {
-        if (!first && abort && abort())
-            aborted = true;
-        first = false;
-        return !aborted;
+        if (progress.started && abort && abort())
+            progress.aborted = true;
+        progress.started = true;
+        return !progress.aborted;
     };
 
     const int64_t count = (c1 - c0 + 1) * (r1 - r0 + 1);
@@ -387,7 +387,7 @@ void MapHandle::drawSingle(QPainter& painter, const QRect& area, int mapX, int m
         done.assign(std::size_t(count), 0);
         TileCache& tiles = TileCache::instance();
         DisplayTileCache& shown = DisplayTileCache::instance();
-        for (int64_t r = r0; r <= r1 && !aborted; ++r) {
+        for (int64_t r = r0; r <= r1 && !progress.aborted; ++r) {
             for (int64_t c = c0; c <= c1; ++c) {
                 const TileJob j = job(c, r);
                 const bool known = m_layerMask == 0 || shown.contains(displayKey(j.column, j.row)) ||
@@ -401,7 +401,7 @@ void MapHandle::drawSingle(QPainter& painter, const QRect& area, int mapX, int m
             }
         }
     }
-    for (int64_t r = r0; r <= r1 && !aborted; ++r) {
+    for (int64_t r = r0; r <= r1 && !progress.aborted; ++r) {
         for (int64_t c = c0; c <= c1; ++c) {
             if (!done.empty() && done[std::size_t((r - r0) * (c1 - c0 + 1) + (c - c0))])
                 continue;

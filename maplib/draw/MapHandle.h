@@ -103,18 +103,24 @@ public:
 
 private:
     struct SheetHandleHolder;
+    // State of one drawing across the sheets of a mosaic.
+    struct DrawProgress {
+        bool started = false; // a tile has been drawn
+        bool aborted = false;
+    };
 
     void recomputePalette();
     void applyZoom(int64_t k);
-    void drawArea(QPainter& painter, const QRect& area, int mapX, int mapY, const AbortCallback& abort, bool& aborted);
+    void drawArea(QPainter& painter, const QRect& area, int mapX, int mapY, const AbortCallback& abort,
+                  DrawProgress& progress);
     void drawSingle(QPainter& painter, const QRect& area, int mapX, int mapY, const AbortCallback& abort,
-                    bool& aborted);
+                    DrawProgress& progress);
     // Draws tile (column, row), whose picture part of width × height source
     // pixels fills `rect`; `drawn` is the whole area being drawn.
     void drawTile(QPainter& painter, int column, int row, const QRect& rect, int width, int height, const QRect& drawn);
     DisplayTileCache::Key displayKey(int column, int row) const;
     void drawMosaic(QPainter& painter, const QRect& area, int mapX, int mapY, const AbortCallback& abort,
-                    bool& aborted);
+                    DrawProgress& progress);
     MapHandle* mosaicSheet(int column, int row);
 
     ImageSource* m_source;

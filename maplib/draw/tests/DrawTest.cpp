@@ -59,6 +59,14 @@ TEST(Draw, ClipMovesTheMapOrigin) {
             const uint32_t expected = clip.contains(x, y) ? m.colour(500 + x, 100 + y) : Untouched;
             ASSERT_EQ(image.pixel(x, y), expected) << x << "," << y;
         }
+    // An origin left of and above the map draws the map from its corner on
+    // and leaves the rest alone.
+    const QImage shifted = render(*m.handle, QSize(40, 40), -10, -5);
+    EXPECT_EQ(shifted.pixel(9, 20), Untouched);
+    EXPECT_EQ(shifted.pixel(20, 4), Untouched);
+    EXPECT_EQ(shifted.pixel(10, 5), m.colour(0, 0));
+    EXPECT_EQ(shifted.pixel(39, 39), m.colour(29, 34));
+
     const QRect outside(500, 0, 10, 10);
     EXPECT_EQ(render(*m.handle, QSize(400, 200), 0, 0, &outside).pixel(5, 5), Untouched);
 }

@@ -54,6 +54,23 @@ TEST(MosaicDraw, SheetBySheetAcrossBordersAndEmptyCells) {
             wrong += image.pixel(x, y) != (x < 600 && y < 400 ? m.colour(x, y) : Untouched);
     EXPECT_EQ(wrong, 0);
 
+    // The abort question comes between every two tiles, across sheets too:
+    // three sheets of 3 × 2 tiles.
+    int asked = 0;
+    render(*m.handle, QSize(600, 400), 0, 0, nullptr, [&] {
+        ++asked;
+        return false;
+    });
+    EXPECT_EQ(asked, 3 * 6 - 1);
+    asked = 0;
+    image = render(*m.handle, QSize(600, 400), 0, 0, nullptr, [&] { return ++asked == 7; });
+    EXPECT_EQ(asked, 7);
+    // Sheet a whole (asks 1..5), sheet b's first tile (ask 6), then stop.
+    EXPECT_EQ(image.pixel(299, 199), m.colour(299, 199));
+    EXPECT_EQ(image.pixel(310, 10), m.colour(310, 10));
+    EXPECT_EQ(image.pixel(450, 10), Untouched);
+    EXPECT_EQ(image.pixel(310, 210), Untouched);
+
     // A window across the border of all four cells, with a clip.
     const QRect clip(10, 10, 80, 80);
     image = render(*m.handle, QSize(100, 100), 250, 150, &clip);
