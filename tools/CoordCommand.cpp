@@ -1,4 +1,5 @@
 // vistrel-tool coord: converts positions between registry coordinate systems.
+#include "ToolArgs.h"
 #include "ToolCommand.h"
 
 #include "CoordCode.h"
@@ -21,18 +22,6 @@ struct System {
     uint32_t zone = 0;
 };
 
-bool parseUnsigned(const std::string& text, int base, uint32_t& value) {
-    if (text.empty() || text[0] == '-' || text[0] == '+' || std::isspace(static_cast<unsigned char>(text[0])))
-        return false;
-    errno = 0;
-    char* end = nullptr;
-    const unsigned long long v = std::strtoull(text.c_str(), &end, base);
-    if (errno != 0 || *end != '\0' || end == text.c_str() || v > 0xFFFFFFFFull)
-        return false;
-    value = static_cast<uint32_t>(v);
-    return true;
-}
-
 // "0x201010" or "0x201010:3"; a code without 0x is read as a decimal number.
 bool parseSystem(const std::string& text, System& s) {
     const size_t colon = text.find(':');
@@ -42,10 +31,10 @@ bool parseSystem(const std::string& text, System& s) {
         code = code.substr(2);
         base = 16;
     }
-    if (!parseUnsigned(code, base, s.code))
+    if (!ToolArgs::parseUnsigned(code, base, s.code))
         return false;
     s.zone = 0;
-    return colon == std::string::npos || parseUnsigned(text.substr(colon + 1), 10, s.zone);
+    return colon == std::string::npos || ToolArgs::parseUnsigned(text.substr(colon + 1), 10, s.zone);
 }
 
 bool parseNumber(const std::string& text, double& value) {

@@ -6,6 +6,7 @@
 // a display pixel of FILE at zoom 1. Values come in pairs from the arguments
 // or, one pair per line, from standard input; each pair is printed converted,
 // followed by the status in hexadecimal.
+#include "ToolArgs.h"
 #include "ToolCommand.h"
 
 #include "ImageSource.h"
@@ -57,18 +58,6 @@ struct SourceCloser {
     void operator()(ImageSource* s) const { s->release(); }
 };
 
-bool parseUnsigned(const std::string& text, int base, uint32_t& out) {
-    if (text.empty() || text[0] == '-' || text[0] == '+' || std::isspace(static_cast<unsigned char>(text[0])))
-        return false;
-    errno = 0;
-    char* end = nullptr;
-    const unsigned long long v = std::strtoull(text.c_str(), &end, base);
-    if (errno != 0 || *end != '\0' || end == text.c_str() || v > 0xFFFFFFFFull)
-        return false;
-    out = static_cast<uint32_t>(v);
-    return true;
-}
-
 // TYPE[:ZONE], TYPE in decimal or 0x hex, ZONE a signed decimal.
 bool parseSystem(const std::string& text, uint32_t& type, uint32_t& zone) {
     const size_t colon = text.find(':');
@@ -78,7 +67,7 @@ bool parseSystem(const std::string& text, uint32_t& type, uint32_t& zone) {
         typeText = typeText.substr(2);
         base = 16;
     }
-    if (!parseUnsigned(typeText, base, type))
+    if (!ToolArgs::parseUnsigned(typeText, base, type))
         return false;
     zone = 0;
     if (colon == std::string::npos)
