@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 
 // Cuts the received byte stream into lines: a carriage return or a line feed
 // ends a line (so CR LF gives an empty line after every sentence), and a
@@ -16,9 +17,11 @@ public:
         for (std::size_t i = 0; i < size; ++i) {
             const std::uint8_t byte = data[i];
             if (byte == 13 || byte == 10) {
-                const std::string line(m_buffer, m_length);
+                // One string kept for all lines: its storage is reused, so a
+                // line costs no allocation.
+                m_line.assign(m_buffer, m_length);
                 m_length = 0;
-                onLine(line);
+                onLine(std::as_const(m_line));
             } else if (m_length < MaxLine) {
                 m_buffer[m_length++] = char(byte);
             }
@@ -29,4 +32,5 @@ public:
 private:
     char m_buffer[MaxLine + 1] = {};
     std::size_t m_length = 0;
+    std::string m_line;
 };

@@ -65,8 +65,22 @@ LinkServer::Send LinkServer::sendFrame(const std::shared_ptr<Connection>& connec
     const bool reply = waitMs > 0;
     if (!reply && connection->pending.size() >= MaxPendingBytes)
         return Send::Dropped;
-    connection->pending.append(reinterpret_cast<const char*>(bytes), sizeof(bytes));
     bool failed = false;
+    std::size_t sent = 0;
+    if (connection->pending.empty()) {
+        // The usual case: nothing is waiting, so the frame goes straight
+        // from here without passing through the pending buffer.
+        while (sent < sizeof(bytes)) {
+            const ssize_t n = send(connection->fd, bytes + sent, sizeof(bytes) - sent, MSG_DONTWAIT | MSG_NOSIGNAL);
+            if (n > 0)
+                sent += std::size_t(n);
+            else if (!(n < 0 && errno == EINTR))
+                break;
+        }
+        if (sent == sizeof(bytes))
+            return Send::Done;
+    }
+    connection->pending.append(reinterpret_cast<const char*>(bytes) + sent, sizeof(bytes) - sent);
     if (flushPending(*connection, failed))
         return Send::Done;
     if (failed)

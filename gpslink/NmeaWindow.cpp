@@ -247,12 +247,30 @@ void NmeaWindow::handleLine(const std::string& line) {
         if (NmeaParser::parseSentence(line, m_port.filterFlags(), record)) {
             publish(record);
             announce = record.quality > 0;
+            if (announce)
+                m_announced = record;
         }
     }
     if (announce) {
         m_server.notify(GpsProtocol::NMEA_EVENT_POSITION);
-        QMetaObject::invokeMethod(
-            this, [this, record] { showPosition(record); }, Qt::QueuedConnection);
+        // The fields show the latest position only: while one update is on
+        // its way to the window thread, later fixes ride along with it
+        // instead of queueing an event each (a receiver fed at full speed
+        // would otherwise keep the window thread busy with labels nobody can
+        // read and slow the receiving thread down).
+        if (!m_displayPending.exchange(true, std::memory_order_acq_rel))
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    m_displayPending.store(false, std::memory_order_release);
+                    PositionRecord latest;
+                    {
+                        std::lock_guard<std::mutex> lock(m_blockMutex);
+                        latest = m_announced;
+                    }
+                    showPosition(latest);
+                },
+                Qt::QueuedConnection);
     }
 }
 

@@ -93,14 +93,15 @@ private:
     NmeaPort m_port;
     LinkServer m_server;
     std::unique_ptr<SharedBlock> m_block;
-    mutable std::mutex m_blockMutex; // one writer of the position words at a time
+    mutable std::mutex m_blockMutex;         // one writer of the position words at a time
+    GpsProtocol::PositionRecord m_announced; // under m_blockMutex: the last fix announced, for the fields
 
     mutable std::mutex m_recordMutex; // the record file, between window and receiving thread
     std::FILE* m_recordFile = nullptr;
 
     Playback m_playback;
     std::atomic<bool> m_playing{false};
-    std::atomic<bool> m_displayPending{false};
+    std::atomic<bool> m_displayPending{false}; // a field update is queued for the window thread
     QTimer* m_timer;
 
     QLineEdit* m_latitude;
