@@ -51,13 +51,10 @@ bool LambertBE::revert(Coord& c) const {
     const double q = std::pow(r / BeC, 1.0 / BeN);
     const double lambda = (Rho * std::atan(dx / dy) + BeAzimuth) / BeN + BeLambda0;
     double phi = 2.0 * std::atan(q);
-    bool converged = false;
-    for (int i = 0; i < IterationLimit && !converged; ++i) {
-        const double eSin = e * std::sin(phi);
-        const double next = 90.0 / Rho - 2.0 * std::atan(q * std::pow((1.0 - eSin) / (1.0 + eSin), e / 2.0));
-        converged = std::fabs(next - phi) < IterationTolerance;
-        phi = next;
-    }
+    const bool converged = iterateLatitude(phi, [&](double p) {
+        const double eSin = e * std::sin(p);
+        return 90.0 / Rho - 2.0 * std::atan(q * std::pow((1.0 - eSin) / (1.0 + eSin), e / 2.0));
+    });
     if (!converged || !bothFinite(lambda, phi))
         return false;
     c.x = lambda;

@@ -63,13 +63,10 @@ bool LambertFR::revert(Coord& c) const {
     const double L = -std::log(R / z.c) / z.n;
     const double expL = std::exp(L);
     double phi = 2.0 * std::atan(expL) - Pi / 2.0;
-    bool converged = false;
-    for (int i = 0; i < IterationLimit && !converged; ++i) {
-        const double eSin = e * std::sin(phi);
-        const double next = 2.0 * std::atan(expL * std::pow((1.0 + eSin) / (1.0 - eSin), e / 2.0)) - Pi / 2.0;
-        converged = std::fabs(next - phi) < IterationTolerance;
-        phi = next;
-    }
+    const bool converged = iterateLatitude(phi, [&](double p) {
+        const double eSin = e * std::sin(p);
+        return 2.0 * std::atan(expL * std::pow((1.0 + eSin) / (1.0 - eSin), e / 2.0)) - Pi / 2.0;
+    });
     if (!converged || !bothFinite(lambda, phi))
         return false;
     c.x = lambda;

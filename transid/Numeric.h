@@ -27,4 +27,17 @@ inline bool zoneFrom(double value, uint32_t& zone) {
 constexpr int IterationLimit = 100;
 constexpr double IterationTolerance = 1e-11;
 
+// Iterates phi = step(phi) until two successive values agree within the
+// tolerance; false when it has not settled after the limit of steps.
+template <class Step> bool iterateLatitude(double& phi, Step step) {
+    for (int i = 0; i < IterationLimit; ++i) {
+        const double next = step(phi);
+        const bool converged = std::fabs(next - phi) < IterationTolerance;
+        phi = next;
+        if (converged)
+            return true;
+    }
+    return false;
+}
+
 } // namespace Transid

@@ -85,14 +85,10 @@ bool Schweiz::revert(Coord& c) const {
     const double lambda = Lambda0 + Rho * l / s.alpha;
     const double spherical = (std::log(std::tan(Pi / 4.0 + b / 2.0)) - s.K) / s.alpha;
     double phi = b;
-    bool converged = false;
-    for (int i = 0; i < IterationLimit && !converged; ++i) {
-        const double eSin = s.e * std::sin(phi);
-        const double next =
-            2.0 * std::atan(std::exp(spherical + s.e / 2.0 * std::log((1.0 + eSin) / (1.0 - eSin)))) - Pi / 2.0;
-        converged = std::fabs(next - phi) < IterationTolerance;
-        phi = next;
-    }
+    const bool converged = iterateLatitude(phi, [&](double p) {
+        const double eSin = s.e * std::sin(p);
+        return 2.0 * std::atan(std::exp(spherical + s.e / 2.0 * std::log((1.0 + eSin) / (1.0 - eSin)))) - Pi / 2.0;
+    });
     if (!converged || !bothFinite(lambda, phi))
         return false;
     c.x = lambda;
