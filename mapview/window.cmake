@@ -1,0 +1,1 @@
+# Sources of this area: list(APPEND MAPVIEW_SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/<file>)
