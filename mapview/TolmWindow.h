@@ -171,10 +171,16 @@ protected:
     bool viewportEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void openPath(const QString& path);
     void raiseMessage(TMessage& message);
+    void endScroll(Qt::Orientation orientation);
+    void updateScrollRanges();
+    void setScrollPositions(int x, int y);
+    bool foregroundEmpty();
+    void paintForeground(const QRegion& region);
 
     TLM_HANDLE m_map = 0;
     void* m_overlay = nullptr;
@@ -187,6 +193,15 @@ private:
     std::unique_ptr<TPaintStrategy> m_strategy;
     bool m_inPaint = false;
     QImage m_foreground;
+    // Set when the layer was handed out; cleared once it is found empty.
+    bool m_foregroundUsed = false;
+    // The map's display size: the scroll ranges.
+    QSize m_range;
+    // A scroll-bar action waits for its end-of-scroll message.
+    bool m_endScrollPending[2] = {false, false};
+    bool m_barPressed[2] = {false, false};
+    // The painter of the default strategy during one paint.
+    std::unique_ptr<QPainter> m_defaultPainter;
 };
 
 // A small colour field: a click lets the user pick its colour in the colour

@@ -1,1 +1,3 @@
-# Sources of this area: list(APPEND MAPVIEW_SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/<file>)
+# The map window component and the dynamic painting of the main map.
+list(APPEND MAPVIEW_SOURCES
+    ${CMAKE_CURRENT_SOURCE_DIR}/TolmWindow.cpp)
