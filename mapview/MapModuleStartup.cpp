@@ -11,14 +11,13 @@
 
 namespace {
 
-// Lives until the process ends, as every module does.
-MainMapModule* g_startupModule = nullptr;
-
 const Startup::Registration moduleStep(Startup::MapWindowModule, "map window module", [](Startup::Context& context) {
-    if (g_startupModule == nullptr)
-        g_startupModule = new MainMapModule;
-    g_startupModule->DefCoordX = context.startupData.northing;
-    g_startupModule->DefCoordY = context.startupData.easting;
+    // Lives until the process ends, as every module does.
+    MainMapModule* module = MainMapModule::instance();
+    if (module == nullptr)
+        module = new MainMapModule;
+    module->DefCoordX = context.startupData.northing;
+    module->DefCoordY = context.startupData.easting;
 });
 
 const Startup::Registration mapsStep(Startup::MapSequenceMaps, "map sequence maps", [](Startup::Context& context) {
