@@ -42,7 +42,7 @@ public:
     // MapWindowModule
     void Start() override;
     TTolmWindow* Window() const override { return m_window; }
-    QWidget* WindowControl() const override { return m_window; }
+    QWidget* WindowControl() const override { return m_window ? m_window->viewport() : nullptr; }
     TTolmWindow* ShowMapPage() override { return m_window; }
     QString MapPath() const override;
     void SetMapPath(const QString& path, bool showPage) override;
