@@ -111,6 +111,7 @@ void PointRectFunction::ButtonDown(MapEventInfo& info) {
         stopCapture();
     }
     m_window = window;
+    m_bandShown = false;
     startCapture(window->viewport());
     int x = 0, y = 0;
     const bool inside = clamp(info, x, y);
@@ -164,10 +165,18 @@ void PointRectFunction::track(MapEventInfo& info, bool redraw) {
 void PointRectFunction::drawBand() {
     if (!m_window)
         return;
+    // A window that changed its size started a fresh, empty layer: the band
+    // shown is gone already, and drawing it again would leave it behind.
+    if (m_bandShown && m_window->ForegroundLayer().size() != m_bandLayerSize) {
+        m_bandShown = false;
+        return;
+    }
     DrawCoordTransformer::TolmWindowAutoDCT dct(m_window.data());
     QPainter* canvas = dct.Canvas();
     if (canvas == nullptr)
         return;
+    m_bandShown = !m_bandShown;
+    m_bandLayerSize = m_window->ForegroundLayer().size();
     canvas->setCompositionMode(QPainter::RasterOp_NotDestination);
     const QColor ink(Qt::black);
     const Rect& r = m_rect;

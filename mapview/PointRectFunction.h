@@ -3,6 +3,7 @@
 #include "MapEvents.h"
 
 #include <QPointer>
+#include <QSize>
 #include <QWidget>
 
 #include <memory>
@@ -66,4 +67,7 @@ private:
     std::unique_ptr<ButtonWatcher> m_watcher;
     Rect m_rect;
     Mode m_mode = ModeClick;
+    // Whether the band is on the window's layer, and the layer's size then.
+    bool m_bandShown = false;
+    QSize m_bandLayerSize;
 };

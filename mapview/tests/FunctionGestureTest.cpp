@@ -54,6 +54,7 @@ TEST_F(Gestures, TheThreePixelRuleDecidesBetweenClickRectangleAndNothing) {
     EXPECT_TRUE(function.Capturing());
     EXPECT_EQ(QWidget::mouseGrabber(), client());
     move(101, 102);
+    move(102, 102);
     move(110, 101);
     release(110, 101);
     ASSERT_EQ(function.calls.size(), 1u);
@@ -197,6 +198,19 @@ TEST_F(Gestures, TheRubberBandInvertsItsOutlineAndDrawingItAgainRestoresIt) {
     move(70, 70);
     release(70, 70);
     EXPECT_EQ(shot(), before);
+}
+
+TEST_F(Gestures, AResizeDuringTheDragLeavesNoBandBehind) {
+    press(40, 30);
+    move(90, 80);
+    window->resize(460, 350);
+    const QImage resized = shot();
+    move(100, 90);
+    const QImage band = shot();
+    EXPECT_EQ(band.pixel(90, 80), resized.pixel(90, 80));
+    EXPECT_EQ(band.pixel(100, 90), inverted(resized.pixel(100, 90)));
+    release(100, 90);
+    EXPECT_EQ(shot(), resized);
 }
 
 // --- rectangle zoom ---
