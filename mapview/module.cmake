@@ -1,1 +1,11 @@
-# Sources of this area: list(APPEND MAPVIEW_SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/<file>)
+# The map window module, the map sequence and the map events.
+list(APPEND MAPVIEW_SOURCES
+    ${CMAKE_CURRENT_SOURCE_DIR}/MapEvents.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/MapWindowModule.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/MainMapModule.h
+    ${CMAKE_CURRENT_SOURCE_DIR}/MainMapModule.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/MapSequence.h
+    ${CMAKE_CURRENT_SOURCE_DIR}/MapSequence.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/MapTabCard.h
+    ${CMAKE_CURRENT_SOURCE_DIR}/MapTabCard.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/MapModuleStartup.cpp)

@@ -1,0 +1,63 @@
+#include "MapTabCard.h"
+
+#include "DynaPaint.h"
+#include "MapEvents.h"
+#include "ModulBasis.h"
+#include "TolmWindow.h"
+
+#include <QVBoxLayout>
+
+#include <exception>
+
+TMapTabCard* _MapTabCard = nullptr;
+
+namespace {
+
+// The window's events come straight from the toolkit, which must not be
+// unwound by a failing listener; the failure is shown as any other.
+template <typename F> void guarded(F&& f) {
+    try {
+        f();
+    } catch (const std::exception& error) {
+        Modul::showException(error);
+    }
+}
+
+} // namespace
+
+TMapTabCard::TMapTabCard(QWidget* parent) : QFrame(parent) {
+    setObjectName(QStringLiteral("MapTabCard"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    wndMap = new TTolmWindow(this);
+    wndMap->setObjectName(QStringLiteral("wndMap"));
+    wndMap->setZoomFactor(1.0);
+    layout->addWidget(wndMap);
+
+    wndMap->OnMessage = [](TTolmWindow* sender, TMessage& message) {
+        guarded([&] { MapEvents::DispatchMessage(*sender, message); });
+    };
+    wndMap->OnPaint = [](TTolmWindow* sender, TPaintRecord& record) {
+        guarded([&] { MapEvents::DispatchPaint(*sender, record); });
+    };
+    wndMap->OnNotify = [](TTolmWindow* sender, int level) {
+        guarded([&] { MapEvents::DispatchViewChanged(*sender, level); });
+    };
+    DynaPaint::Install(*wndMap);
+    _MapTabCard = this;
+}
+
+TMapTabCard::~TMapTabCard() {
+    if (_MapTabCard == this)
+        _MapTabCard = nullptr;
+    wndMap->OnMessage = nullptr;
+    wndMap->OnPaint = nullptr;
+    wndMap->OnNotify = nullptr;
+    wndMap->SetPathName(QString(), false);
+}
+
+void TMapTabCard::resizeEvent(QResizeEvent* event) {
+    QFrame::resizeEvent(event);
+    guarded([&] { MapEvents::DispatchViewChanged(*wndMap, TTolmWindow::NotifyMoved); });
+}

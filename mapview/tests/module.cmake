@@ -1,0 +1,10 @@
+# The map window module, the map sequence and the map events. The start-up
+# steps register from static objects, so the library is linked whole.
+find_package(Qt6 REQUIRED COMPONENTS Test)
+vistrel_add_test(NAME mapview_module_tests GUI
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/ModuleTestSupport.h
+            ${CMAKE_CURRENT_LIST_DIR}/ModuleTestSupport.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/ModuleEventsTest.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/ModuleSequenceTest.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/ModuleStartupTest.cpp
+    LIBS "$<LINK_LIBRARY:WHOLE_ARCHIVE,mapview>" maplib app Qt6::Test)
