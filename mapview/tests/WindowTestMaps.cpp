@@ -4,6 +4,8 @@
 #include "TolmWindow.h"
 
 #include <QFile>
+#include <QPixmap>
+#include <QScreen>
 
 #include <vector>
 
@@ -44,4 +46,11 @@ Coord WindowTestMaps::gaussKrueger(double x, double y) {
 
 QImage grabClient(TTolmWindow& window) {
     return window.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+QImage screenOf(TTolmWindow& window) {
+    QWidget* top = window.window();
+    const QPixmap all = top->screen()->grabWindow(top->winId());
+    const QRect client(window.viewport()->mapTo(top, QPoint(0, 0)), window.viewport()->size());
+    return all.toImage().copy(client).convertToFormat(QImage::Format_RGB32);
 }

@@ -34,3 +34,7 @@ struct WindowTestMaps {
 
 // The window's client area as the user sees it.
 QImage grabClient(TTolmWindow& window);
+
+// What the window shows on the screen now (the window's backing store), as
+// opposed to grabClient, which paints the window afresh.
+QImage screenOf(TTolmWindow& window);
