@@ -58,6 +58,22 @@ void spanWithoutEnd(int a, int b, int& low, int& high) {
 PointRectFunction::PointRectFunction(MapEventListener* delegate) : MapFunction(delegate) {}
 
 PointRectFunction::~PointRectFunction() {
+    abandon();
+}
+
+bool PointRectFunction::Leave(MapFunction* next) {
+    if (!MapFunction::Leave(next))
+        return false;
+    // Another function takes the mouse: the gesture ends without an action.
+    abandon();
+    return true;
+}
+
+void PointRectFunction::abandon() {
+    if (m_mode == ModeRectangle && m_bandShown)
+        drawBand();
+    if (Capturing())
+        m_mode = ModeCancelled;
     stopCapture();
 }
 
@@ -104,12 +120,8 @@ void PointRectFunction::ButtonDown(MapEventInfo& info) {
     TTolmWindow* window = mapWindow();
     if (window == nullptr)
         return;
-    if (Capturing()) {
-        // A press while a gesture runs (its release was lost): start afresh.
-        if (m_mode == ModeRectangle)
-            drawBand();
-        stopCapture();
-    }
+    // A press while a gesture runs (its release was lost): start afresh.
+    abandon();
     m_window = window;
     m_bandShown = false;
     startCapture(window->viewport());
@@ -126,10 +138,7 @@ void PointRectFunction::MouseMove(MapEventInfo& info) {
         track(info, true);
         return;
     }
-    if (m_mode == ModeRectangle)
-        drawBand();
-    m_mode = ModeCancelled;
-    stopCapture();
+    abandon();
     if (MapWindowModule* module = MapWindowModule::instance())
         module->Repaint();
 }

@@ -31,12 +31,14 @@ public:
     enum Mode { ModeClick = 0, ModeRectangle = 1, ModeCancelled = 2 };
 
     explicit PointRectFunction(MapEventListener* delegate = nullptr);
-    // Releases a capture still held.
+    // Ends a gesture still running: removes its band, releases the capture.
     ~PointRectFunction() override;
 
     void MouseMove(MapEventInfo& info) override;
     void ButtonDown(MapEventInfo& info) override;
     void ButtonUp(MapEventInfo& info) override;
+    // A gesture still running ends without an action.
+    bool Leave(MapFunction* next) override;
 
     // |width| >= 3 and |height| >= 3.
     virtual bool RectBigEnough(const Rect& rect) const;
@@ -56,6 +58,8 @@ private:
     class ButtonWatcher;
 
     void track(MapEventInfo& info, bool redraw);
+    // Ends a running gesture without an action.
+    void abandon();
     void drawBand();
     void startCapture(QWidget* control);
     void stopCapture();

@@ -213,6 +213,20 @@ TEST_F(Gestures, AResizeDuringTheDragLeavesNoBandBehind) {
     EXPECT_EQ(shot(), resized);
 }
 
+TEST_F(Gestures, AnotherFunctionTakingOverEndsTheDragWithoutAction) {
+    const QImage before = shot();
+    press(40, 30);
+    move(90, 80);
+    RecordingFunction other;
+    ASSERT_TRUE(MapFunction::Activate(&other));
+    expectIdle();
+    EXPECT_EQ(shot(), before);
+    release(90, 80);
+    EXPECT_TRUE(function.calls.empty());
+    EXPECT_TRUE(other.calls.empty());
+    MapFunction::Activate(nullptr);
+}
+
 // --- rectangle zoom ---
 
 class RectangleZoom : public MapWindowFixture {
