@@ -1,4 +1,5 @@
 # The map window component and the dynamic painting of the main map.
 list(APPEND MAPVIEW_SOURCES
     ${CMAKE_CURRENT_SOURCE_DIR}/TolmWindow.cpp
-    ${CMAKE_CURRENT_SOURCE_DIR}/DynaPaint.cpp)
+    ${CMAKE_CURRENT_SOURCE_DIR}/DynaPaint.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/PointPainter.cpp)

@@ -7,4 +7,5 @@ vistrel_add_test(NAME mapview_window_tests GUI
         ${CMAKE_CURRENT_LIST_DIR}/WindowTest.cpp
         ${CMAKE_CURRENT_LIST_DIR}/WindowPaintTest.cpp
         ${CMAKE_CURRENT_LIST_DIR}/WindowDynaTest.cpp
-    LIBS mapview maplib Qt6::Widgets)
+        ${CMAKE_CURRENT_LIST_DIR}/WindowPointTest.cpp
+    LIBS mapview maplib app Qt6::Widgets)
