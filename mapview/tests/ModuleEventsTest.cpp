@@ -204,8 +204,14 @@ TEST_F(MapEventsTest, PaintInRegistrationOrderStopsAtEscapeButPaintsTheFunction)
     record.painter = &painter;
     record.rcPaint = image.rect();
 
+    // A layer's pen does not spill over into the next one.
+    QColor seenByB;
+    a.onCall = [&] { painter.setPen(Qt::red); };
+    b.onCall = [&] { seenByB = painter.pen().color(); };
     MapEvents::DispatchPaint(window, record);
     EXPECT_EQ(log, (Log{"A:paint", "B:paint", "C:paint", "F:paint"}));
+    EXPECT_NE(seenByB, QColor(Qt::red));
+    a.onCall = nullptr;
 
     // B is painting when the user presses Esc: C is left out, F still draws on top.
     log.clear();
