@@ -183,8 +183,8 @@ TEST_F(MapEventsTest, MessagesReachActiveFunctionFirstThenListenersLastRegistere
     MapEvents::DispatchMessage(window, message(TLM_WM_MOUSEMOVE, 1, 1));
     EXPECT_EQ(log, (Log{"C:move", "A:move"}));
 
-    log.clear();
     MapFunction::Activate(nullptr);
+    log.clear();
     MapEvents::DispatchMessage(window, message(TLM_WM_CHAR, 0, 0, 'q'));
     EXPECT_EQ(log, (Log{"C:key", "A:key"})) << "without an active function only the listeners";
 }

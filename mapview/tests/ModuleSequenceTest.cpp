@@ -187,7 +187,7 @@ TEST_F(MapModule, NoRememberedPositionKeepsTheWindowsCentre) {
     module->DefCoordDynamic = false;
     module->Sequence().Start(2);
     EXPECT_EQ(module->Sequence().CurrentMapNumber(), 2);
-    const double e = 3501500, n = 5598500; // on maps 2 and 3
+    const double e = 3501200, n = 5598700; // on maps 2 and 3, away from their edges
     module->SetCentre(gk(e, n), false);
     module->Sequence().SelectMap(3);
     EXPECT_EQ(module->Sequence().CurrentMapNumber(), 3);
