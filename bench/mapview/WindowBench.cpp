@@ -1,0 +1,193 @@
+// Painting costs of the map window in a 1920 x 1080 client area over a
+// generated 8000 x 6000 8-bit map, on the offscreen platform:
+// - a scroll step of 16 pixels (the picture moves, a strip is drawn) beside
+//   a full repaint of the same window;
+// - a 40 x 40 marker moved by the dynamic painting beside a full repaint of
+//   the window with the double-buffered strategy in place.
+#include "DynaPaint.h"
+#include "TlmWriter.h"
+#include "TolmWindow.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QPainter>
+#include <QScrollBar>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+constexpr int MapWidth = 8000;
+constexpr int MapHeight = 6000;
+constexpr int ClientWidth = 1920;
+constexpr int ClientHeight = 1080;
+
+QApplication& application() {
+    static int argc = 1;
+    static char name[] = "bench_mapview_window";
+    static char* argv[] = {name, nullptr};
+    if (std::getenv("QT_QPA_PLATFORM") == nullptr)
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
+}
+
+// Written once per run, left in place until the process ends.
+QString bigMap() {
+    static QTemporaryDir* dir = new QTemporaryDir;
+    static QString path;
+    if (!path.isEmpty())
+        return path;
+    TlmWriter::Options o;
+    o.variant = TlmWriter::Variant::C;
+    o.compression = TlmWriter::RunLength;
+    o.bitCount = 8;
+    for (int i = 0; i < 256; ++i)
+        o.palette.push_back(RgbQuad{uint8_t(i), uint8_t(255 - i), uint8_t(i * 7), 0});
+    const QString p = dir->filePath("big.tlm");
+    TlmWriter writer(QFile::encodeName(p).toStdString(), MapWidth, MapHeight, o);
+    if (!writer.begin())
+        return QString();
+    std::vector<uint8_t> row(MapWidth);
+    for (int y = 0; y < MapHeight; ++y) {
+        // Runs of varying length, like the areas and lines of a map.
+        for (int x = 0; x < MapWidth; ++x)
+            row[size_t(x)] = uint8_t((x / (3 + (y / 40) % 13) + y / 17) & 0xFF);
+        if (!writer.writeRows(row.data(), 1, row.size()))
+            return QString();
+    }
+    if (!writer.finish())
+        return QString();
+    path = p;
+    return path;
+}
+
+// Paints and painted pixels, to see what a step costs in area.
+struct PaintCount {
+    double paints = 0;
+    double pixels = 0;
+};
+PaintCount g_count;
+
+void report(benchmark::State& state) {
+    const double n = double(state.iterations());
+    state.counters["paints"] = g_count.paints / n;
+    state.counters["pixels"] = g_count.pixels / n;
+    g_count = PaintCount();
+}
+
+TTolmWindow* openWindow(bool dynamic) {
+    application();
+    auto* w = new TTolmWindow;
+    w->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    w->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    w->resize(ClientWidth, ClientHeight);
+    w->show();
+    w->SetPathName(bigMap(), false);
+    if (dynamic)
+        DynaPaint::Install(*w);
+    Coord centre{};
+    centre.type = TLM_COORD_MAP_PIXEL;
+    centre.zone = w->MapHandle();
+    centre.x = MapWidth / 2;
+    centre.y = MapHeight / 2;
+    w->SetCenterPos(centre);
+    QApplication::processEvents();
+    w->OnPaint = [](TTolmWindow*, TPaintRecord& record) {
+        g_count.paints += 1;
+        g_count.pixels += double(record.rcPaint.width()) * record.rcPaint.height();
+    };
+    g_count = PaintCount();
+    return w;
+}
+
+void finishPaint() {
+    QApplication::processEvents();
+}
+
+void BM_ScrollStep16(benchmark::State& state) {
+    TTolmWindow* w = openWindow(false);
+    if (!w->MapHandle()) {
+        state.SkipWithError("no map");
+        return;
+    }
+    QScrollBar* bar = w->horizontalScrollBar();
+    int step = 16;
+    for (auto _ : state) {
+        if (bar->value() + step > bar->maximum() || bar->value() + step < 0)
+            step = -step;
+        bar->setValue(bar->value() + step);
+        finishPaint();
+    }
+    report(state);
+    w->SetPathName(QString(), false);
+    delete w;
+}
+BENCHMARK(BM_ScrollStep16)->Unit(benchmark::kMillisecond);
+
+void BM_FullRepaint(benchmark::State& state) {
+    TTolmWindow* w = openWindow(false);
+    if (!w->MapHandle()) {
+        state.SkipWithError("no map");
+        return;
+    }
+    for (auto _ : state) {
+        w->viewport()->update();
+        finishPaint();
+    }
+    report(state);
+    w->SetPathName(QString(), false);
+    delete w;
+}
+BENCHMARK(BM_FullRepaint)->Unit(benchmark::kMillisecond);
+
+struct Marker : DynaPainter {
+    QRect box{500, 400, 40, 40};
+    void Paint(TTolmWindow&, QPainter& canvas) override {
+        canvas.setPen(QPen(Qt::red, 3));
+        canvas.setBrush(Qt::NoBrush);
+        canvas.drawEllipse(box.adjusted(2, 2, -2, -2));
+        DynaPaint::InvalidateRect(box);
+    }
+};
+
+void BM_DynamicMarker40(benchmark::State& state) {
+    TTolmWindow* w = openWindow(true);
+    Marker marker;
+    DynaPaint::AddPainter(&marker);
+    finishPaint();
+    int dx = 3;
+    for (auto _ : state) {
+        if (marker.box.right() > 1800 || marker.box.left() < 100)
+            dx = -dx;
+        marker.box.translate(dx, 1 - (marker.box.top() % 2) * 2);
+        DynaPaint::RepaintDynamic();
+    }
+    DynaPaint::RemovePainter(&marker);
+    report(state);
+    w->SetPathName(QString(), false);
+    delete w;
+}
+BENCHMARK(BM_DynamicMarker40)->Unit(benchmark::kMillisecond);
+
+void BM_FullRepaintWithMarker(benchmark::State& state) {
+    TTolmWindow* w = openWindow(true);
+    Marker marker;
+    DynaPaint::AddPainter(&marker);
+    finishPaint();
+    for (auto _ : state) {
+        w->viewport()->update();
+        finishPaint();
+    }
+    DynaPaint::RemovePainter(&marker);
+    report(state);
+    w->SetPathName(QString(), false);
+    delete w;
+}
+BENCHMARK(BM_FullRepaintWithMarker)->Unit(benchmark::kMillisecond);
+
+} // namespace
