@@ -4,6 +4,7 @@
 #include "EscapeThread.h"
 #include "MainMapModule.h"
 #include "MapEvents.h"
+#include "MapSequence.h"
 #include "MapTabCard.h"
 #include "ScriptedDialogs.h"
 #include "TolmWindow.h"
@@ -363,4 +364,25 @@ TEST_F(MapEventsTest, PixelScaleFollowsTheCanvas) {
     info.canvas = &onScreen;
     EXPECT_EQ(info.PixelScale(), 1.0) << "never below 1";
     EXPECT_TRUE(info.IsScreen());
+}
+
+TEST_F(MapEventsTest, WithoutMapWindowNothingHappens) {
+    // No page frames and no page shown yet: the module has no window.
+    ASSERT_EQ(module.Window(), nullptr);
+    EXPECT_EQ(module.WindowControl(), nullptr);
+    EXPECT_TRUE(module.MapPath().isEmpty());
+    EXPECT_EQ(module.Zoom(), 0.0);
+    Coord out{};
+    EXPECT_FALSE(module.Position(out, TTolmWindow::AlignCenter));
+    Coord to{};
+    to.type = 1;
+    EXPECT_FALSE(module.Transform(out, to));
+    EXPECT_EQ(module.TransformEx(out, to), static_cast<int32_t>(0x80004005u));
+    module.SetZoom(2.0, std::nullopt);
+    module.SetCentre(out, false);
+    module.Repaint();
+    EXPECT_EQ(module.Window(), nullptr) << "none of these made a window";
+    EXPECT_EQ(module.dimmerValue(), 255);
+    EXPECT_TRUE(MapEventInfo().ViewRect().isEmpty());
+    EXPECT_EQ(Modul::Kartenfolge::CurrentMapNumber(), 0);
 }
