@@ -2,6 +2,7 @@
 
 #include "DynaPaintStrategy.h"
 
+#include <QCoreApplication>
 #include <QPainter>
 #include <QRegion>
 
@@ -60,7 +61,9 @@ void DynaPaintStrategy::RemovePainter(DynaPainter* painter) {
     if (it == m_painters.end())
         return;
     m_painters.erase(it);
-    if (m_painters.empty())
+    // (Painters going away at the very end of the program find no
+    // application any more to repaint with.)
+    if (m_painters.empty() && QCoreApplication::instance())
         m_window.viewport()->update();
 }
 
