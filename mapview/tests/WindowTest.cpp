@@ -411,6 +411,21 @@ TEST(TolmWindow, ScrollBarActionsEndWithAMessageAndAMove) {
     EXPECT_EQ(win.messages.back().WParam, uintptr_t(TLM_SB_ENDSCROLL));
     EXPECT_EQ(win.levels, (std::vector<int>{1, 1, 1}));
 
+    // Dragging the slider scrolls along and ends on the release.
+    win.messages.clear();
+    win.levels.clear();
+    v->setSliderDown(true);
+    v->setSliderPosition(200);
+    v->setSliderPosition(260);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(win.w.scrollY(), 260);
+    EXPECT_TRUE(win.messages.empty());
+    v->setSliderDown(false);
+    ASSERT_EQ(win.messages.size(), 1u);
+    EXPECT_EQ(win.messages[0].Msg, uint32_t(TLM_WM_VSCROLL));
+    EXPECT_EQ(win.messages[0].WParam, uintptr_t(TLM_SB_ENDSCROLL));
+    EXPECT_EQ(win.levels, std::vector<int>{1});
+
     // A press on the bar's arrow ends on the release.
     win.messages.clear();
     const QPoint arrow(h->width() - 3, h->height() / 2);
