@@ -292,6 +292,24 @@ bool stillListening(MapWindowModule& module, const MapEventListener* listener) {
     return module.Listeners().Contains(listener);
 }
 
+// Keeps the canvas's pen, brush and transformation across one painter.
+class CanvasState {
+public:
+    explicit CanvasState(QPainter* canvas) : m_canvas(canvas && canvas->isActive() ? canvas : nullptr) {
+        if (m_canvas)
+            m_canvas->save();
+    }
+    ~CanvasState() {
+        if (m_canvas && m_canvas->isActive())
+            m_canvas->restore();
+    }
+    CanvasState(const CanvasState&) = delete;
+    CanvasState& operator=(const CanvasState&) = delete;
+
+private:
+    QPainter* m_canvas;
+};
+
 } // namespace
 
 namespace MapEvents {
@@ -343,20 +361,14 @@ void DispatchPaint(TTolmWindow& window, TPaintRecord& record) {
                 continue;
             // Each layer starts from the same pen and brush, whatever the one
             // before it left behind.
-            if (info.canvas)
-                info.canvas->save();
+            const CanvasState state(info.canvas);
             listener->Paint(info);
-            if (info.canvas)
-                info.canvas->restore();
         }
     }
     // The active function draws on top, also when the layers were cut short.
     if (MapFunction* active = MapFunction::Active()) {
-        if (info.canvas)
-            info.canvas->save();
+        const CanvasState state(info.canvas);
         active->Paint(info);
-        if (info.canvas)
-            info.canvas->restore();
     }
 }
 

@@ -4,6 +4,7 @@
 #include "EscapeThread.h"
 #include "MainMapModule.h"
 #include "MapEvents.h"
+#include "MapSequence.h"
 #include "MapTabCard.h"
 #include "ScriptedDialogs.h"
 #include "TolmWindow.h"
@@ -204,8 +205,14 @@ TEST_F(MapEventsTest, PaintInRegistrationOrderStopsAtEscapeButPaintsTheFunction)
     record.painter = &painter;
     record.rcPaint = image.rect();
 
+    // A layer's pen does not spill over into the next one.
+    QColor seenByB;
+    a.onCall = [&] { painter.setPen(Qt::red); };
+    b.onCall = [&] { seenByB = painter.pen().color(); };
     MapEvents::DispatchPaint(window, record);
     EXPECT_EQ(log, (Log{"A:paint", "B:paint", "C:paint", "F:paint"}));
+    EXPECT_NE(seenByB, QColor(Qt::red));
+    a.onCall = nullptr;
 
     // B is painting when the user presses Esc: C is left out, F still draws on top.
     log.clear();
@@ -357,4 +364,25 @@ TEST_F(MapEventsTest, PixelScaleFollowsTheCanvas) {
     info.canvas = &onScreen;
     EXPECT_EQ(info.PixelScale(), 1.0) << "never below 1";
     EXPECT_TRUE(info.IsScreen());
+}
+
+TEST_F(MapEventsTest, WithoutMapWindowNothingHappens) {
+    // No page frames and no page shown yet: the module has no window.
+    ASSERT_EQ(module.Window(), nullptr);
+    EXPECT_EQ(module.WindowControl(), nullptr);
+    EXPECT_TRUE(module.MapPath().isEmpty());
+    EXPECT_EQ(module.Zoom(), 0.0);
+    Coord out{};
+    EXPECT_FALSE(module.Position(out, TTolmWindow::AlignCenter));
+    Coord to{};
+    to.type = 1;
+    EXPECT_FALSE(module.Transform(out, to));
+    EXPECT_EQ(module.TransformEx(out, to), static_cast<int32_t>(0x80004005u));
+    module.SetZoom(2.0, std::nullopt);
+    module.SetCentre(out, false);
+    module.Repaint();
+    EXPECT_EQ(module.Window(), nullptr) << "none of these made a window";
+    EXPECT_EQ(module.dimmerValue(), 255);
+    EXPECT_TRUE(MapEventInfo().ViewRect().isEmpty());
+    EXPECT_EQ(Modul::Kartenfolge::CurrentMapNumber(), 0);
 }
