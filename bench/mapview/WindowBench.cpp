@@ -1,7 +1,8 @@
 // Painting costs of the map window in a 1920 x 1080 client area over a
 // generated 8000 x 6000 8-bit map, on the offscreen platform:
 // - a scroll step of 16 pixels (the picture moves, a strip is drawn) beside
-//   a full repaint of the same window;
+//   a full repaint of the same window, at zoom 1 and at zoom 1.5 (where
+//   drawing the map costs more than copying it);
 // - a 40 x 40 marker moved by the dynamic painting beside a full repaint of
 //   the window with the double-buffered strategy in place.
 #include "DynaPaint.h"
@@ -80,7 +81,7 @@ void report(benchmark::State& state) {
     g_count = PaintCount();
 }
 
-TTolmWindow* openWindow(bool dynamic) {
+TTolmWindow* openWindow(bool dynamic, double zoom = 1.0) {
     application();
     auto* w = new TTolmWindow;
     w->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -88,13 +89,14 @@ TTolmWindow* openWindow(bool dynamic) {
     w->resize(ClientWidth, ClientHeight);
     w->show();
     w->SetPathName(bigMap(), false);
+    w->setZoomFactor(zoom);
     if (dynamic)
         DynaPaint::Install(*w);
     Coord centre{};
     centre.type = TLM_COORD_MAP_PIXEL;
     centre.zone = w->MapHandle();
-    centre.x = MapWidth / 2;
-    centre.y = MapHeight / 2;
+    centre.x = MapWidth * w->ZoomFactor() / 2;
+    centre.y = MapHeight * w->ZoomFactor() / 2;
     w->SetCenterPos(centre);
     QApplication::processEvents();
     w->OnPaint = [](TTolmWindow*, TPaintRecord& record) {
@@ -109,8 +111,9 @@ void finishPaint() {
     QApplication::processEvents();
 }
 
+// The argument is the zoom in percent.
 void BM_ScrollStep16(benchmark::State& state) {
-    TTolmWindow* w = openWindow(false);
+    TTolmWindow* w = openWindow(false, double(state.range(0)) / 100.0);
     if (!w->MapHandle()) {
         state.SkipWithError("no map");
         return;
@@ -127,10 +130,10 @@ void BM_ScrollStep16(benchmark::State& state) {
     w->SetPathName(QString(), false);
     delete w;
 }
-BENCHMARK(BM_ScrollStep16)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ScrollStep16)->Arg(100)->Arg(150)->Unit(benchmark::kMillisecond);
 
 void BM_FullRepaint(benchmark::State& state) {
-    TTolmWindow* w = openWindow(false);
+    TTolmWindow* w = openWindow(false, double(state.range(0)) / 100.0);
     if (!w->MapHandle()) {
         state.SkipWithError("no map");
         return;
@@ -143,7 +146,7 @@ void BM_FullRepaint(benchmark::State& state) {
     w->SetPathName(QString(), false);
     delete w;
 }
-BENCHMARK(BM_FullRepaint)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FullRepaint)->Arg(100)->Arg(150)->Unit(benchmark::kMillisecond);
 
 struct Marker : DynaPainter {
     QRect box{500, 400, 40, 40};

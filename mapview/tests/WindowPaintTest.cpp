@@ -62,26 +62,6 @@ TEST(TolmWindowPaint, MapAndBackgroundBesideASmallMap) {
         EXPECT_EQ(shot.pixelColor(p), background) << p.x() << "," << p.y();
 }
 
-TEST(TolmWindowPaint, ScrolledPictureEqualsAFreshPaint) {
-    WindowTestMaps maps;
-    const QString path = maps.write("a.tlm", 1000, 800);
-    PaintWindow win(320, 240);
-    win.w.SetPathName(path, false);
-    (void)grabClient(win.w);
-    win.w.horizontalScrollBar()->setValue(37);
-    win.w.verticalScrollBar()->setValue(16);
-    QApplication::processEvents();
-    const QImage shot = grabClient(win.w);
-    EXPECT_TRUE(showsMap(shot, 37, 16, shot.rect()));
-    // At zoom 2 each map pixel covers two window pixels.
-    win.w.setZoomFactor(2.0);
-    const QImage zoomed = grabClient(win.w);
-    const int sx = win.w.scrollX(), sy = win.w.scrollY();
-    for (int y = 0; y < 240; y += 7)
-        for (int x = 0; x < 320; x += 5)
-            ASSERT_EQ(zoomed.pixelColor(x, y), WindowTestMaps::colourAt((x + sx) / 2, (y + sy) / 2)) << x << "," << y;
-}
-
 TEST(TolmWindowPaint, ForegroundLayerInvertsAndRestores) {
     WindowTestMaps maps;
     PaintWindow win(200, 150);

@@ -19,6 +19,18 @@ namespace {
 class FakeModule : public MapWindowModule {
 public:
     explicit FakeModule(TTolmWindow& window) : m_window(window) {}
+    // What the marks use.
+    void SetCentre(const Coord& position, bool showPage) override {
+        centred.push_back(position);
+        pageShown = showPage;
+        m_window.SetCenterPos(position);
+    }
+    bool Transform(const Coord& from, Coord& to) const override { return m_window.TransformCoords(from, to); }
+    void Repaint() override {
+        ++repaints;
+        m_window.viewport()->update();
+    }
+    // The rest of the interface.
     void Start() override {}
     TTolmWindow* Window() const override { return &m_window; }
     QWidget* WindowControl() const override { return &m_window; }
@@ -26,22 +38,12 @@ public:
     QString MapPath() const override { return m_window.PathName(); }
     void SetMapPath(const QString& path, bool) override { m_window.SetPathName(path, true); }
     bool Position(Coord& out, int alignment) const override { return m_window.GetPos(out, alignment); }
-    void SetCentre(const Coord& position, bool showPage) override {
-        centred.push_back(position);
-        pageShown = showPage;
-        m_window.SetCenterPos(position);
-    }
     double Zoom() const override { return m_window.ZoomFactor(); }
     void SetZoom(double zoom, const std::optional<Coord>& centre) override { m_window.SetZoomFactor(zoom, centre); }
     void SetMap(const QString& path, double zoom, const std::optional<Coord>& centre, bool) override {
         m_window.SetMap(path, zoom, centre);
     }
-    bool Transform(const Coord& from, Coord& to) const override { return m_window.TransformCoords(from, to); }
     int32_t TransformEx(const Coord& from, Coord& to) const override { return m_window.TransformCoordsEx(from, to); }
-    void Repaint() override {
-        ++repaints;
-        m_window.viewport()->update();
-    }
 
     std::vector<Coord> centred;
     bool pageShown = false;
@@ -136,28 +138,14 @@ TEST(PointPainter, FarPointsAndUnconvertiblePositionsDrawNothing) {
         painter.end();
         return !picture.boundingRect().isEmpty();
     };
-    Coord client{};
-    client.type = TLM_COORD_WINDOW_CLIENT;
-    client.x = 29999;
-    client.y = -29999;
-    EXPECT_TRUE(draws(client));
-    client.x = 30000;
-    EXPECT_FALSE(draws(client));
-    client.x = 10;
-    client.y = -30000.5;
-    EXPECT_FALSE(draws(client));
-    client.y = std::nan("");
-    EXPECT_FALSE(draws(client));
-    // A window type with both values 0 is still a known position.
-    client.y = 0;
-    client.x = 0;
-    EXPECT_TRUE(draws(client));
+    // Window points; a window type with both values 0 is a known position.
+    EXPECT_TRUE(draws(Coord{TLM_COORD_WINDOW_CLIENT, 0, 29999, -29999}));
+    EXPECT_TRUE(draws(Coord{TLM_COORD_WINDOW_CLIENT, 0, 0, 0}));
+    EXPECT_FALSE(draws(Coord{TLM_COORD_WINDOW_CLIENT, 0, 30000, 0}));
+    EXPECT_FALSE(draws(Coord{TLM_COORD_WINDOW_CLIENT, 0, 10, -30000.5}));
+    EXPECT_FALSE(draws(Coord{TLM_COORD_WINDOW_CLIENT, 0, 10, std::nan("")}));
     // A map pixel of a map nobody has converts to nothing.
-    Coord stranger{};
-    stranger.type = TLM_COORD_MAP_PIXEL;
-    stranger.zone = 0x7FFFFFF0u;
-    stranger.x = 10;
-    EXPECT_FALSE(draws(stranger));
+    EXPECT_FALSE(draws(Coord{TLM_COORD_MAP_PIXEL, 0x7FFFFFF0u, 10, 0}));
 }
 
 TEST(TimedPointPainter, HidesAtTheTickAndRestartsWhenShownAgain) {
