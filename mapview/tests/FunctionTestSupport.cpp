@@ -1,7 +1,7 @@
 #include "FunctionTestSupport.h"
 
 #include "MapEvents.h"
-#include "TlmWriter.h"
+#include "PatternMap.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -9,32 +9,11 @@
 #include <algorithm>
 
 std::string FunctionTestMaps::write(const std::string& name, int width, int height) const {
-    TlmWriter::Options o;
-    o.variant = TlmWriter::Variant::C;
-    o.compression = TlmWriter::RunLength;
-    o.tileWidth = 64;
-    o.tileHeight = 64;
-    o.bitCount = 8;
-    for (int i = 0; i < 16; ++i)
-        o.palette.push_back(RgbQuad{uint8_t(200 - i), 100, uint8_t(i * 16), 0});
-    // x = R1 + a R3 - b R4, y = R2 + a R4 + b R3 with a = northing, b = easting.
-    o.georef.kind = 255;
-    o.georef.zone = 3;
-    o.georef.r[0] = -3500000;
-    o.georef.r[1] = 5600000;
-    o.georef.r[2] = 0;
-    o.georef.r[3] = -1;
-    TlmWriter writer(dir.filePath(QString::fromStdString(name)).toStdString(), width, height, o);
-    if (!writer.begin())
-        return {};
-    std::vector<uint8_t> row(static_cast<size_t>(width));
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x)
-            row[size_t(x)] = uint8_t((x / 8 + y / 8) % 16);
-        if (!writer.writeRows(row.data(), 1, row.size()))
-            return {};
-    }
-    return writer.finish() ? dir.filePath(QString::fromStdString(name)).toStdString() : std::string();
+    PatternMapArea area;
+    area.width = width;
+    area.height = height;
+    const QString path = dir.filePath(QString::fromStdString(name));
+    return writePatternMap(path, area) ? path.toStdString() : std::string();
 }
 
 // --- FunctionTestModule ---

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PatternMap.h"
+
 #include "Coord.h"
 
 #include <QString>
@@ -11,13 +13,7 @@
 // `metres` per pixel, a checkerboard of 16 colours.
 namespace ModuleTestSupport {
 
-struct MapArea {
-    double easting = 3500000;  // left edge
-    double northing = 5600000; // top edge
-    double metres = 1.0;       // per pixel
-    int width = 400;
-    int height = 300;
-};
+using MapArea = PatternMapArea;
 
 // Writes the map; false when it could not be written.
 bool writeMap(const QString& path, const MapArea& area);

@@ -1,6 +1,6 @@
 #include "WindowTestMaps.h"
 
-#include "TlmWriter.h"
+#include "PatternMap.h"
 #include "TolmWindow.h"
 
 #include <QFile>
@@ -10,29 +10,13 @@
 #include <vector>
 
 QString WindowTestMaps::write(const QString& name, int width, int height) const {
-    TlmWriter::Options o;
-    o.variant = TlmWriter::Variant::C;
-    o.compression = TlmWriter::RunLength;
-    o.tileWidth = 64;
-    o.tileHeight = 64;
-    o.bitCount = 8;
-    for (int i = 0; i < 16; ++i)
-        o.palette.push_back(RgbQuad{uint8_t(200 - i), 100, uint8_t(i * 16), 0});
-    // x = R1 + a R3 - b R4, y = R2 + a R4 + b R3 with a = northing, b = easting.
-    o.georef.kind = 255;
-    o.georef.zone = 3;
-    o.georef.r[0] = -Easting0;
-    o.georef.r[1] = Northing0;
-    o.georef.r[2] = 0;
-    o.georef.r[3] = -1;
-    std::vector<uint8_t> rows(size_t(width) * size_t(height));
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            rows[size_t(y) * size_t(width) + size_t(x)] = uint8_t(indexAt(x, y));
+    PatternMapArea area;
+    area.easting = Easting0;
+    area.northing = Northing0;
+    area.width = width;
+    area.height = height;
     const QString p = path(name);
-    return TlmWriter::write(QFile::encodeName(p).toStdString(), width, height, rows.data(), size_t(width), o)
-               ? p
-               : QString();
+    return writePatternMap(p, area) ? p : QString();
 }
 
 Coord WindowTestMaps::gaussKrueger(double x, double y) {

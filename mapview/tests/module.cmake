@@ -2,7 +2,8 @@
 # steps register from static objects, so the library is linked whole.
 find_package(Qt6 REQUIRED COMPONENTS Test)
 vistrel_add_test(NAME mapview_module_tests GUI
-    SOURCES ${CMAKE_CURRENT_LIST_DIR}/ModuleTestSupport.h
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/PatternMap.h ${CMAKE_CURRENT_LIST_DIR}/PatternMap.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/ModuleTestSupport.h
             ${CMAKE_CURRENT_LIST_DIR}/ModuleTestSupport.cpp
             ${CMAKE_CURRENT_LIST_DIR}/ModuleEventsTest.cpp
             ${CMAKE_CURRENT_LIST_DIR}/ModuleSequenceTest.cpp

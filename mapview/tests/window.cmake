@@ -2,6 +2,7 @@
 # map writer.
 vistrel_add_test(NAME mapview_window_tests GUI
     SOURCES
+        ${CMAKE_CURRENT_LIST_DIR}/PatternMap.h ${CMAKE_CURRENT_LIST_DIR}/PatternMap.cpp
         ${CMAKE_CURRENT_LIST_DIR}/WindowTestMaps.h
         ${CMAKE_CURRENT_LIST_DIR}/WindowTestMaps.cpp
         ${CMAKE_CURRENT_LIST_DIR}/WindowTest.cpp
@@ -20,6 +21,7 @@ set_target_properties(mapview_test_overlay PROPERTIES
     LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests/overlay)
 vistrel_add_test(NAME mapview_overlay_tests GUI
     SOURCES
+        ${CMAKE_CURRENT_LIST_DIR}/PatternMap.h ${CMAKE_CURRENT_LIST_DIR}/PatternMap.cpp
         ${CMAKE_CURRENT_LIST_DIR}/WindowTestMaps.h
         ${CMAKE_CURRENT_LIST_DIR}/WindowTestMaps.cpp
         ${CMAKE_CURRENT_LIST_DIR}/WindowOverlayTest.cpp
