@@ -12,14 +12,13 @@
 #include <mutex>
 #include <string>
 
-class QThread;
 class PortReceiver;
 
 // The receiver's port: a serial device ("COM1:".."COM9:", mapped to a device
 // path by the settings file), or a gpsd server named as gpsd://host:port in
 // place of a device, whose raw NMEA stream is read instead. Every port has
-// one receiving thread that assembles lines and calls the line handler in
-// that thread.
+// one receiving thread that reads the device, assembles lines and calls the
+// line handler in that thread.
 class NmeaPort : public QObject {
     Q_OBJECT
 public:
@@ -50,7 +49,6 @@ public:
 
 private:
     struct Worker {
-        QThread* thread = nullptr;
         PortReceiver* receiver = nullptr;
     };
     bool startWorker(Worker& worker);

@@ -83,6 +83,7 @@ private:
     void updateMenu();
     void notifyClients();
     void showPosition(const GpsProtocol::PositionRecord& record);
+    void showAnnounced();
     void playbackTick();
     void setSpeedFactor(int factor);
     void publish(const GpsProtocol::PositionRecord& record);
@@ -103,6 +104,10 @@ private:
     std::atomic<bool> m_playing{false};
     std::atomic<bool> m_displayPending{false}; // a field update is queued for the window thread
     QTimer* m_timer;
+    // Received positions reach the fields at most this often.
+    static constexpr std::int64_t DisplayIntervalMs = 100;
+    QTimer* m_displayTimer;
+    std::int64_t m_lastDisplayMs = -DisplayIntervalMs; // window thread
 
     QLineEdit* m_latitude;
     QLineEdit* m_longitude;
