@@ -25,7 +25,7 @@
 // else the window thread wants from the device runs here too, as a command.
 class PortReceiver : public QThread {
 public:
-    explicit PortReceiver(std::shared_ptr<NmeaPort::LineHandler> handler) : m_handler(std::move(handler)) {
+    explicit PortReceiver(std::shared_ptr<NmeaPort::Handlers> handlers) : m_handlers(std::move(handlers)) {
         m_wakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     }
     ~PortReceiver() override {
@@ -165,8 +165,8 @@ public:
         return true;
     }
 
-    bool setHandler(NmeaPort::LineHandler handler) {
-        *m_handler = std::move(handler);
+    bool setHandlers(NmeaPort::Handlers handlers) {
+        *m_handlers = std::move(handlers);
         return true;
     }
 
@@ -264,9 +264,11 @@ private:
                     // are not the receiver's and never reach the handler.
                     if (m_gpsd && !line.empty() && line.front() == '{')
                         return;
-                    if (*m_handler)
-                        (*m_handler)(line);
+                    if (m_handlers->line)
+                        m_handlers->line(line);
                 });
+                if (m_handlers->linesDone)
+                    m_handlers->linesDone();
                 // A short read took everything there was; the next poll
                 // tells when more arrives, without an empty read first.
                 if (std::size_t(n) < sizeof(m_buffer))
@@ -325,7 +327,7 @@ private:
         return true;
     }
 
-    std::shared_ptr<NmeaPort::LineHandler> m_handler;
+    std::shared_ptr<NmeaPort::Handlers> m_handlers;
     int m_wakeFd = -1;
 
     std::mutex m_callerMutex;
@@ -347,27 +349,29 @@ private:
     bool m_configured = false;
     PortSettings m_settings;
     LineAssembler m_lines;
-    std::uint8_t m_buffer[16384];
+    // One read takes what a terminal's input buffer holds at most, so the
+    // lines of one read are never many.
+    std::uint8_t m_buffer[4096];
 };
 
-NmeaPort::NmeaPort(QObject* parent) : QObject(parent), m_handler(std::make_shared<LineHandler>()) {}
+NmeaPort::NmeaPort(QObject* parent) : QObject(parent), m_handlers(std::make_shared<Handlers>()) {}
 
 NmeaPort::~NmeaPort() {
     stopWorker(m_worker);
 }
 
-void NmeaPort::setLineHandler(LineHandler handler) {
-    // The receiving thread calls the handler; while it runs, the handler is
-    // exchanged there, between two lines.
+void NmeaPort::setHandlers(Handlers handlers) {
+    // The receiving thread calls the handlers; while it runs, they are
+    // exchanged there, between two reads.
     if (m_worker.receiver)
         m_worker.receiver->call(
-            [r = m_worker.receiver, h = std::move(handler)]() mutable { return r->setHandler(std::move(h)); });
+            [r = m_worker.receiver, h = std::move(handlers)]() mutable { return r->setHandlers(std::move(h)); });
     else
-        *m_handler = std::move(handler);
+        *m_handlers = std::move(handlers);
 }
 
 bool NmeaPort::startWorker(Worker& worker) {
-    auto* receiver = new PortReceiver(m_handler);
+    auto* receiver = new PortReceiver(m_handlers);
     if (receiver->usable())
         receiver->start();
     if (!receiver->isRunning()) {

@@ -24,6 +24,12 @@ class NmeaPort : public QObject {
 public:
     enum class OpenResult { Ok, Refused, ThreadFailed };
     using LineHandler = std::function<void(const std::string&)>;
+    // What the receiving thread calls: `line` for every finished line, then
+    // `linesDone` once all lines of one read from the device are handed on.
+    struct Handlers {
+        LineHandler line;
+        std::function<void()> linesDone;
+    };
 
     explicit NmeaPort(QObject* parent = nullptr);
     ~NmeaPort() override;
@@ -38,7 +44,7 @@ public:
     bool deviceSettings(PortSettings& settings) const;
 
     // Installed once by the main window before any port opens.
-    void setLineHandler(LineHandler handler);
+    void setHandlers(Handlers handlers);
     // Sends a text followed by CR LF to the open port.
     bool writeLine(const std::string& text);
 
@@ -57,5 +63,5 @@ private:
     Worker m_worker;
     int m_number = 0;
     std::atomic<std::int32_t> m_flags{3};
-    std::shared_ptr<LineHandler> m_handler;
+    std::shared_ptr<Handlers> m_handlers;
 };

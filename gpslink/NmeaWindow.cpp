@@ -87,7 +87,7 @@ NmeaWindow::NmeaWindow(LinkDialogs& dialogs, QWidget* parent)
 NmeaWindow::~NmeaWindow() {
     saveSettings();
     m_port.open(0, PortSettings{});
-    m_port.setLineHandler({});
+    m_port.setHandlers({});
     closeRecordFile();
 }
 
@@ -146,7 +146,7 @@ bool NmeaWindow::initialise(const std::string& socketPath, QString* error) {
             *error = QString::fromStdString(blockError);
         return false;
     }
-    m_port.setLineHandler([this](const std::string& line) { handleLine(line); });
+    m_port.setHandlers({[this](const std::string& line) { handleLine(line); }, [this] { m_server.sendQueued(); }});
     const std::string ini = LinkPaths::tolmIniPath();
     const std::string portText = ProfileFile::read(ini, "NMEA", "Port").substr(0, 29);
     if (const auto setting = SettingsString::parse(portText); setting && setting->port != 0)
@@ -254,7 +254,7 @@ void NmeaWindow::handleLine(const std::string& line) {
         }
     }
     if (announce) {
-        m_server.notify(GpsProtocol::NMEA_EVENT_POSITION);
+        m_server.queueNotification(GpsProtocol::NMEA_EVENT_POSITION);
         // The fields show the latest position only: while one update is on
         // its way to the window thread, later fixes ride along with it
         // instead of queueing an event each.

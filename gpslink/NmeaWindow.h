@@ -58,7 +58,8 @@ public:
     QString longitudeText() const;
     QString altitudeText() const;
 
-    // One line from the receiver (any thread).
+    // One line from the receiver (any thread). Its notification goes out
+    // with the server's next sendQueued(), after the lines read with it.
     void handleLine(const std::string& line);
     std::uint32_t handleRequest(const std::shared_ptr<LinkServer::Connection>& connection,
                                 const LinkWire::Request& request);
