@@ -1,6 +1,7 @@
 #include "NmeaPort.h"
 
 #include "LinkPaths.h"
+#include "ThreadSlice.h"
 
 #include <QSerialPort>
 #include <QTcpSocket>
@@ -193,6 +194,9 @@ public:
 
 protected:
     void run() override {
+        // A line is handled in a few microseconds; it should not wait for a
+        // busy processor's long turns first.
+        ThreadSlice::requestShort();
         bool stopping = false;
         while (!stopping) {
             pollfd fds[2] = {{m_wakeFd, POLLIN, 0}, {m_fd, POLLIN, 0}};
