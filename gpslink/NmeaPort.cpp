@@ -258,6 +258,15 @@ private:
     // Reads what the device holds and hands every finished line on.
     Read readDevice() {
         Read result = Read::Nothing;
+        // Bytes handed on since the last done call: a receiver that is ahead
+        // fills read after read, and their lines go out together, up to a
+        // limit that keeps the first of them from waiting long.
+        std::size_t handed = 0;
+        auto done = [&] {
+            if (handed > 0 && m_handlers->linesDone)
+                m_handlers->linesDone();
+            handed = 0;
+        };
         for (;;) {
             const ssize_t n =
                 m_socket ? recv(m_fd, m_buffer, sizeof(m_buffer), 0) : read(m_fd, m_buffer, sizeof(m_buffer));
@@ -271,16 +280,20 @@ private:
                     if (m_handlers->line)
                         m_handlers->line(line);
                 });
-                if (m_handlers->linesDone)
-                    m_handlers->linesDone();
+                handed += std::size_t(n);
                 // A short read took everything there was; the next poll
                 // tells when more arrives, without an empty read first.
-                if (std::size_t(n) < sizeof(m_buffer))
+                if (std::size_t(n) < sizeof(m_buffer)) {
+                    done();
                     return result;
+                }
+                if (handed >= MaxHandedBytes)
+                    done();
                 continue;
             }
             if (n < 0 && errno == EINTR)
                 continue;
+            done();
             if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
                 return result;
             // A socket at its end, or a device error; a terminal in raw mode
@@ -353,9 +366,9 @@ private:
     bool m_configured = false;
     PortSettings m_settings;
     LineAssembler m_lines;
-    // One read takes what a terminal's input buffer holds at most, so the
-    // lines of one read are never many.
+    // One read takes what a terminal's input buffer holds at most.
     std::uint8_t m_buffer[4096];
+    static constexpr std::size_t MaxHandedBytes = 4 * sizeof(m_buffer);
 };
 
 NmeaPort::NmeaPort(QObject* parent) : QObject(parent), m_handlers(std::make_shared<Handlers>()) {}
