@@ -24,6 +24,7 @@ struct LinkServer::Connection {
     bool closed = false;   // under writeMutex
     std::string pending;   // under writeMutex: bytes the socket did not take yet
     bool flushScheduled = false;
+    bool queued = false; // under writeMutex: listed for the next sendQueued()
 };
 
 namespace {
@@ -98,14 +99,29 @@ LinkServer::Send LinkServer::sendFrame(const std::shared_ptr<Connection>& connec
         }
         return Send::Failed;
     }
-    // The rest goes out from the window thread as the client reads.
-    if (!connection->flushScheduled) {
-        connection->flushScheduled = true;
-        std::weak_ptr<Connection> weak = connection;
-        QMetaObject::invokeMethod(
-            this, [this, weak] { flushLater(weak); }, Qt::QueuedConnection);
-    }
+    scheduleFlush(connection);
     return Send::Done;
+}
+
+void LinkServer::scheduleFlush(const std::shared_ptr<Connection>& connection) {
+    // The rest goes out from the window thread as the client reads.
+    // Called with the connection's write lock held.
+    if (connection->flushScheduled)
+        return;
+    connection->flushScheduled = true;
+    std::weak_ptr<Connection> weak = connection;
+    QMetaObject::invokeMethod(
+        this, [this, weak] { flushLater(weak); }, Qt::QueuedConnection);
+}
+
+void LinkServer::sendPending(const std::shared_ptr<Connection>& connection) {
+    std::lock_guard<std::mutex> lock(connection->writeMutex);
+    connection->queued = false;
+    if (connection->closed || connection->pending.empty())
+        return;
+    bool failed = false;
+    if (!flushPending(*connection, failed) && !failed)
+        scheduleFlush(connection);
 }
 
 void LinkServer::flushLater(const std::weak_ptr<Connection>& weak) {
@@ -268,6 +284,38 @@ void LinkServer::removeRegistration(std::uint32_t handle) {
 std::size_t LinkServer::registrationCount() const {
     std::lock_guard<std::mutex> lock(m_registrationMutex);
     return m_registrations.size();
+}
+
+void LinkServer::queueNotification(std::uint32_t event) {
+    std::uint8_t bytes[LinkWire::ServerFrameSize];
+    std::lock_guard<std::mutex> lock(m_registrationMutex);
+    for (const Registration& r : m_registrations) {
+        if ((r.eventMask & event) == 0)
+            continue;
+        auto connection = r.connection.lock();
+        if (!connection)
+            continue;
+        LinkWire::encodeServerFrame(
+            LinkWire::ServerFrame{LinkWire::KindNotification, r.data.message, r.data.wParam, r.data.lParam}, bytes);
+        std::lock_guard<std::mutex> writeLock(connection->writeMutex);
+        if (connection->closed || connection->pending.size() >= MaxPendingBytes)
+            continue;
+        connection->pending.append(reinterpret_cast<const char*>(bytes), sizeof(bytes));
+        if (!connection->queued) {
+            connection->queued = true;
+            m_queued.push_back(std::move(connection));
+        }
+    }
+}
+
+void LinkServer::sendQueued() {
+    std::vector<std::shared_ptr<Connection>> queued;
+    {
+        std::lock_guard<std::mutex> lock(m_registrationMutex);
+        queued.swap(m_queued);
+    }
+    for (const auto& connection : queued)
+        sendPending(connection);
 }
 
 void LinkServer::notify(std::uint32_t event) {

@@ -43,11 +43,19 @@ public:
     // `event` set. Safe from any thread and never blocks: what a client's
     // socket does not take at once is sent later from the window thread.
     void notify(std::uint32_t event);
+    // The same frames, but kept with their connections until sendQueued():
+    // a receiver that hands over many lines at once sends one write per
+    // client for all of them, instead of waking every client once per line.
+    // Every frame still goes out, in order.
+    void queueNotification(std::uint32_t event);
+    void sendQueued();
 
     enum class Send { Done, Dropped, Failed };
 
 private:
     Send sendFrame(const std::shared_ptr<Connection>& connection, const LinkWire::ServerFrame& frame, int waitMs);
+    void sendPending(const std::shared_ptr<Connection>& connection);
+    void scheduleFlush(const std::shared_ptr<Connection>& connection);
     void flushLater(const std::weak_ptr<Connection>& connection);
     void acceptClients();
     void readFrom(const std::shared_ptr<Connection>& connection);
@@ -67,5 +75,6 @@ private:
     RequestHandler m_handler;
     mutable std::mutex m_registrationMutex;
     std::list<Registration> m_registrations;
+    std::vector<std::shared_ptr<Connection>> m_queued; // under m_registrationMutex: frames kept back
     std::uint32_t m_nextHandle = 1;
 };

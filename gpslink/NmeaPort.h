@@ -12,19 +12,24 @@
 #include <mutex>
 #include <string>
 
-class QThread;
 class PortReceiver;
 
 // The receiver's port: a serial device ("COM1:".."COM9:", mapped to a device
 // path by the settings file), or a gpsd server named as gpsd://host:port in
 // place of a device, whose raw NMEA stream is read instead. Every port has
-// one receiving thread that assembles lines and calls the line handler in
-// that thread.
+// one receiving thread that reads the device, assembles lines and calls the
+// line handler in that thread.
 class NmeaPort : public QObject {
     Q_OBJECT
 public:
     enum class OpenResult { Ok, Refused, ThreadFailed };
     using LineHandler = std::function<void(const std::string&)>;
+    // What the receiving thread calls: `line` for every finished line, then
+    // `linesDone` once all lines of one read from the device are handed on.
+    struct Handlers {
+        LineHandler line;
+        std::function<void()> linesDone;
+    };
 
     explicit NmeaPort(QObject* parent = nullptr);
     ~NmeaPort() override;
@@ -39,7 +44,7 @@ public:
     bool deviceSettings(PortSettings& settings) const;
 
     // Installed once by the main window before any port opens.
-    void setLineHandler(LineHandler handler);
+    void setHandlers(Handlers handlers);
     // Sends a text followed by CR LF to the open port.
     bool writeLine(const std::string& text);
 
@@ -50,7 +55,6 @@ public:
 
 private:
     struct Worker {
-        QThread* thread = nullptr;
         PortReceiver* receiver = nullptr;
     };
     bool startWorker(Worker& worker);
@@ -59,5 +63,5 @@ private:
     Worker m_worker;
     int m_number = 0;
     std::atomic<std::int32_t> m_flags{3};
-    std::shared_ptr<LineHandler> m_handler;
+    std::shared_ptr<Handlers> m_handlers;
 };

@@ -57,7 +57,7 @@ std::string payloadName(const LinkWire::Request& request) {
 NmeaWindow::NmeaWindow(LinkDialogs& dialogs, QWidget* parent)
     : QDialog(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
-      m_dialogs(dialogs), m_timer(new QTimer(this)) {
+      m_dialogs(dialogs), m_timer(new QTimer(this)), m_displayTimer(new QTimer(this)) {
     setWindowTitle(QStringLiteral("NMEA"));
     setWindowIcon(style()->standardIcon(QStyle::SP_ComputerIcon));
     auto* layout = new QVBoxLayout(this);
@@ -77,6 +77,8 @@ NmeaWindow::NmeaWindow(LinkDialogs& dialogs, QWidget* parent)
 
     m_timer->setInterval(125);
     connect(m_timer, &QTimer::timeout, this, &NmeaWindow::playbackTick);
+    m_displayTimer->setSingleShot(true);
+    connect(m_displayTimer, &QTimer::timeout, this, &NmeaWindow::showAnnounced);
     m_server.setRequestHandler([this](const std::shared_ptr<LinkServer::Connection>& c, const LinkWire::Request& r) {
         return handleRequest(c, r);
     });
@@ -84,8 +86,8 @@ NmeaWindow::NmeaWindow(LinkDialogs& dialogs, QWidget* parent)
 
 NmeaWindow::~NmeaWindow() {
     saveSettings();
-    m_port.setLineHandler({});
     m_port.open(0, PortSettings{});
+    m_port.setHandlers({});
     closeRecordFile();
 }
 
@@ -144,7 +146,7 @@ bool NmeaWindow::initialise(const std::string& socketPath, QString* error) {
             *error = QString::fromStdString(blockError);
         return false;
     }
-    m_port.setLineHandler([this](const std::string& line) { handleLine(line); });
+    m_port.setHandlers({[this](const std::string& line) { handleLine(line); }, [this] { m_server.sendQueued(); }});
     const std::string ini = LinkPaths::tolmIniPath();
     const std::string portText = ProfileFile::read(ini, "NMEA", "Port").substr(0, 29);
     if (const auto setting = SettingsString::parse(portText); setting && setting->port != 0)
@@ -252,26 +254,33 @@ void NmeaWindow::handleLine(const std::string& line) {
         }
     }
     if (announce) {
-        m_server.notify(GpsProtocol::NMEA_EVENT_POSITION);
+        m_server.queueNotification(GpsProtocol::NMEA_EVENT_POSITION);
         // The fields show the latest position only: while one update is on
         // its way to the window thread, later fixes ride along with it
-        // instead of queueing an event each (a receiver fed at full speed
-        // would otherwise keep the window thread busy with labels nobody can
-        // read and slow the receiving thread down).
+        // instead of queueing an event each.
         if (!m_displayPending.exchange(true, std::memory_order_acq_rel))
-            QMetaObject::invokeMethod(
-                this,
-                [this] {
-                    m_displayPending.store(false, std::memory_order_release);
-                    PositionRecord latest;
-                    {
-                        std::lock_guard<std::mutex> lock(m_blockMutex);
-                        latest = m_announced;
-                    }
-                    showPosition(latest);
-                },
-                Qt::QueuedConnection);
+            QMetaObject::invokeMethod(this, &NmeaWindow::showAnnounced, Qt::QueuedConnection);
     }
+}
+
+void NmeaWindow::showAnnounced() {
+    // A receiver sending at full speed would otherwise keep the window thread
+    // redrawing fields nobody can read that fast, taking the processor from
+    // the receiving thread and the clients.
+    const std::int64_t now = nowMs();
+    const std::int64_t due = m_lastDisplayMs + DisplayIntervalMs;
+    if (now < due) {
+        m_displayTimer->start(int(due - now));
+        return;
+    }
+    m_lastDisplayMs = now;
+    m_displayPending.store(false, std::memory_order_release);
+    PositionRecord latest;
+    {
+        std::lock_guard<std::mutex> lock(m_blockMutex);
+        latest = m_announced;
+    }
+    showPosition(latest);
 }
 
 void NmeaWindow::notifyClients() {

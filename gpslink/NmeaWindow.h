@@ -58,7 +58,8 @@ public:
     QString longitudeText() const;
     QString altitudeText() const;
 
-    // One line from the receiver (any thread).
+    // One line from the receiver (any thread). Its notification goes out
+    // with the server's next sendQueued(), after the lines read with it.
     void handleLine(const std::string& line);
     std::uint32_t handleRequest(const std::shared_ptr<LinkServer::Connection>& connection,
                                 const LinkWire::Request& request);
@@ -83,6 +84,7 @@ private:
     void updateMenu();
     void notifyClients();
     void showPosition(const GpsProtocol::PositionRecord& record);
+    void showAnnounced();
     void playbackTick();
     void setSpeedFactor(int factor);
     void publish(const GpsProtocol::PositionRecord& record);
@@ -103,6 +105,10 @@ private:
     std::atomic<bool> m_playing{false};
     std::atomic<bool> m_displayPending{false}; // a field update is queued for the window thread
     QTimer* m_timer;
+    // Received positions reach the fields at most this often.
+    static constexpr std::int64_t DisplayIntervalMs = 100;
+    QTimer* m_displayTimer;
+    std::int64_t m_lastDisplayMs = -DisplayIntervalMs; // window thread
 
     QLineEdit* m_latitude;
     QLineEdit* m_longitude;

@@ -10,6 +10,7 @@
 #include "LinkWire.h"
 #include "ProfileFile.h"
 #include "SharedBlock.h"
+#include "ThreadSlice.h"
 
 #include <atomic>
 #include <cerrno>
@@ -241,9 +242,14 @@ private:
 
     void readerLoop(int fd) {
         m_readerId = std::this_thread::get_id();
+        // A notification is for the caller to see at once; the post
+        // function it runs here is meant to be short.
+        ThreadSlice::requestShort();
         // Frames are taken in bulk: a burst of notifications costs one read,
-        // not one per frame.
-        std::uint8_t buffer[64 * LinkWire::ServerFrameSize];
+        // not one per frame. The server hands over the notifications of all
+        // lines it read at once in one write; a client that fell behind
+        // catches up with few reads.
+        std::uint8_t buffer[1024 * LinkWire::ServerFrameSize];
         std::size_t filled = 0;
         for (;;) {
             const ssize_t n = recv(fd, buffer + filled, sizeof(buffer) - filled, 0);

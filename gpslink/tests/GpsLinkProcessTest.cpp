@@ -441,7 +441,7 @@ TEST(GpsLinkProcess, FiftyClientsGetEveryNotification) {
     }
     std::string burst;
     for (int s = 0; s < Fixes; ++s) {
-        char time[8];
+        char time[16];
         std::snprintf(time, sizeof(time), "1400%02d", s);
         burst += gga(time, "4807.038", "N", "01131.000", "E", 1) + "\r\n";
     }
