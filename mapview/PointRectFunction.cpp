@@ -144,7 +144,9 @@ void PointRectFunction::MouseMove(MapEventInfo& info) {
 }
 
 void PointRectFunction::ButtonUp(MapEventInfo& info) {
-    if (info.button != 0 || !Capturing())
+    // Only the left button starts a gesture, but any button released while
+    // it runs ends it.
+    if (!Capturing())
         return;
     track(info, false);
     // The capture ends before the action, so that an action that opens a

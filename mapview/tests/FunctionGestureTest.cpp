@@ -110,6 +110,18 @@ TEST_F(Gestures, DoubleClicksAndOtherButtons) {
     release(30, 40, Qt::RightButton);
     EXPECT_TRUE(function.calls.empty());
     expectIdle();
+
+    // The middle button released during a left drag ends the gesture there.
+    press(100, 100);
+    move(150, 140);
+    press(150, 140, Qt::MiddleButton);
+    release(150, 140, Qt::MiddleButton);
+    ASSERT_EQ(function.calls.size(), 1u);
+    EXPECT_EQ(function.calls[0].kind, 'r');
+    EXPECT_EQ(function.calls[0].rect.right, 150);
+    expectIdle();
+    release(150, 140);
+    EXPECT_EQ(function.calls.size(), 1u);
 }
 
 TEST_F(Gestures, PressOutsideASmallMapCancels) {
