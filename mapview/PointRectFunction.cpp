@@ -11,6 +11,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 // The map events carry no button state, so while capturing the function
@@ -77,6 +78,20 @@ void PointRectFunction::abandon() {
     stopCapture();
 }
 
+namespace {
+
+// The low 16 bits of a position as a signed value. Positions handed in by
+// other code than the window's events may be any double, which a plain
+// conversion to an integer could not take.
+int lowShort(double v) {
+    if (!std::isfinite(v))
+        return 0;
+    const auto low = static_cast<int64_t>(std::fmod(std::trunc(v), 65536.0));
+    return static_cast<int16_t>(static_cast<uint16_t>(low & 0xFFFF));
+}
+
+} // namespace
+
 bool PointRectFunction::RectBigEnough(const Rect& rect) const {
     return std::abs(rect.width()) >= 3 && std::abs(rect.height()) >= 3;
 }
@@ -88,8 +103,8 @@ void PointRectFunction::Point(bool /*doubleClick*/) {
 bool PointRectFunction::clamp(const MapEventInfo& info, int& x, int& y) const {
     // Positions arrive as unsigned 16-bit values; as signed ones, points left
     // of or above the window become negative.
-    x = static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint32_t>(info.position.x)));
-    y = static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint32_t>(info.position.y)));
+    x = lowShort(info.position.x);
+    y = lowShort(info.position.y);
     int limitX = 0, limitY = 0;
     if (m_window) {
         limitX = m_window->viewport()->width();

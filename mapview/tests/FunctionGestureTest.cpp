@@ -159,6 +159,21 @@ TEST_F(Gestures, PositionsLeftOfAndAboveTheWindowAreClampedToItsEdge) {
     EXPECT_EQ(function.calls[0].kind, 'r');
     EXPECT_EQ(function.calls[0].rect.right, 0);
     EXPECT_EQ(function.calls[0].rect.bottom, 0);
+
+    // Positions handed in by other code than the window may be any number:
+    // only their low 16 bits count, and nothing undefined happens.
+    MapEventInfo odd;
+    odd.position.type = TLM_COORD_WINDOW_CLIENT;
+    odd.position.y = 40;
+    for (double x : {std::nan(""), -1e12, 1e300, -HUGE_VAL, 65536.0 + 40}) {
+        odd.position.x = x;
+        function.ButtonDown(odd);
+        function.ButtonUp(odd);
+        expectIdle();
+    }
+    ASSERT_GE(function.calls.size(), 2u);
+    EXPECT_EQ(function.calls.back().kind, 'p');
+    EXPECT_EQ(function.calls.back().rect.left, 40);
 }
 
 TEST_F(Gestures, ALostReleaseEndsTheCaptureAtTheNextMoveAndRepaints) {
