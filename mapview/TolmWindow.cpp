@@ -192,6 +192,10 @@ bool TTolmWindow::TPaintStrategy::PaintFromBuffer(TTolmWindow&, QPainter&, const
     return false;
 }
 
+bool TTolmWindow::TPaintStrategy::ScrollsOnScreen(const TTolmWindow&) const {
+    return true;
+}
+
 // ---- window ----
 
 TTolmWindow::TTolmWindow(QWidget* parent) : QAbstractScrollArea(parent) {
@@ -623,8 +627,9 @@ void TTolmWindow::resizeEvent(QResizeEvent* event) {
 
 void TTolmWindow::scrollContentsBy(int dx, int dy) {
     // The picture on screen moves and only the uncovered strip is painted,
-    // unless the foreground layer, which stays with the window, shows.
-    if (foregroundEmpty())
+    // unless the foreground layer, which stays with the window, shows, or
+    // the strategy keeps a picture of its own.
+    if (foregroundEmpty() && m_strategy->ScrollsOnScreen(*this))
         viewport()->scroll(dx, dy);
     else
         viewport()->update();
