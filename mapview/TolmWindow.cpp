@@ -383,10 +383,23 @@ void TTolmWindow::SetZoomFactor(double zoom, const std::optional<Coord>& centre)
     // not change with the zoom.
     std::optional<Coord> point;
     Coord own{};
+    // A picture without georeference has no such coordinates: its display
+    // pixel is carried over to the new zoom instead.
+    Coord pixel{TLM_COORD_MAP_PIXEL, m_map};
+    bool pixelOnly = false;
+    const double before = ZoomFactor();
     if (centre ? TransformCoords(*centre, own) : GetCenterPos(own))
         point = own;
+    else
+        pixelOnly = centre ? TransformCoords(*centre, pixel) : GetCenterPos(pixel);
     double effective = zoom;
     TLM_SetZoomFactor(m_map, &effective);
+    if (pixelOnly && before > 0.0) {
+        const double factor = ZoomFactor() / before;
+        pixel.x *= factor;
+        pixel.y *= factor;
+        point = pixel;
+    }
     RecalcScrollBars();
     if (point) {
         SuspendNotification();
