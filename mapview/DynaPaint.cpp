@@ -159,6 +159,10 @@ bool DynaPaintStrategy::PaintFromBuffer(TTolmWindow&, QPainter& painter, const Q
     return true;
 }
 
+bool DynaPaintStrategy::ScrollsOnScreen(const TTolmWindow&) const {
+    return m_painters.empty();
+}
+
 // ---- the manager's interface ----
 
 namespace DynaPaint {

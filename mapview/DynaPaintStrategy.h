@@ -28,6 +28,10 @@ public:
     void EndStaticPaint(TTolmWindow& window, TPaintRecord& record) override;
     void DynamicPaintAll(TTolmWindow& window) override;
     bool PaintFromBuffer(TTolmWindow& window, QPainter& painter, const QRegion& region) override;
+    // With painters the copy after a paint has to reach the whole window: a
+    // strip painted alone would leave on the screen what the painters drew
+    // before the scroll, moved along with the map.
+    bool ScrollsOnScreen(const TTolmWindow& window) const override;
 
     void AddPainter(DynaPainter* painter);
     void RemovePainter(DynaPainter* painter);

@@ -192,6 +192,10 @@ bool TTolmWindow::TPaintStrategy::PaintFromBuffer(TTolmWindow&, QPainter&, const
     return false;
 }
 
+bool TTolmWindow::TPaintStrategy::ScrollsOnScreen(const TTolmWindow&) const {
+    return true;
+}
+
 // ---- window ----
 
 TTolmWindow::TTolmWindow(QWidget* parent) : QAbstractScrollArea(parent) {
@@ -379,10 +383,23 @@ void TTolmWindow::SetZoomFactor(double zoom, const std::optional<Coord>& centre)
     // not change with the zoom.
     std::optional<Coord> point;
     Coord own{};
+    // A picture without georeference has no such coordinates: its display
+    // pixel is carried over to the new zoom instead.
+    Coord pixel{TLM_COORD_MAP_PIXEL, m_map};
+    bool pixelOnly = false;
+    const double before = ZoomFactor();
     if (centre ? TransformCoords(*centre, own) : GetCenterPos(own))
         point = own;
+    else
+        pixelOnly = centre ? TransformCoords(*centre, pixel) : GetCenterPos(pixel);
     double effective = zoom;
     TLM_SetZoomFactor(m_map, &effective);
+    if (pixelOnly && before > 0.0) {
+        const double factor = ZoomFactor() / before;
+        pixel.x *= factor;
+        pixel.y *= factor;
+        point = pixel;
+    }
     RecalcScrollBars();
     if (point) {
         SuspendNotification();
@@ -623,8 +640,9 @@ void TTolmWindow::resizeEvent(QResizeEvent* event) {
 
 void TTolmWindow::scrollContentsBy(int dx, int dy) {
     // The picture on screen moves and only the uncovered strip is painted,
-    // unless the foreground layer, which stays with the window, shows.
-    if (foregroundEmpty())
+    // unless the foreground layer, which stays with the window, shows, or
+    // the strategy keeps a picture of its own.
+    if (foregroundEmpty() && m_strategy->ScrollsOnScreen(*this))
         viewport()->scroll(dx, dy);
     else
         viewport()->update();

@@ -81,6 +81,12 @@ public:
         // true; the map is then not drawn and no paint event is raised.
         // Default: false.
         virtual bool PaintFromBuffer(TTolmWindow& window, QPainter& painter, const QRegion& region);
+        // Whether a scroll may move the picture on the screen and have only
+        // the uncovered strip painted. A strategy that copies its own
+        // picture of the whole window after a paint answers false: the
+        // window is then painted whole, so that nothing on the screen stays
+        // from before the scroll. Default: true.
+        virtual bool ScrollsOnScreen(const TTolmWindow& window) const;
     };
 
     // Notification levels of OnNotify.

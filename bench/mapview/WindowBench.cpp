@@ -4,7 +4,8 @@
 //   a full repaint of the same window, at zoom 1 and at zoom 1.5 (where
 //   drawing the map costs more than copying it);
 // - a 40 x 40 marker moved by the dynamic painting beside a full repaint of
-//   the window with the double-buffered strategy in place.
+//   the window with the double-buffered strategy in place, and a scroll
+//   step with that marker.
 #include "DynaPaint.h"
 #include "TlmWriter.h"
 #include "TolmWindow.h"
@@ -192,5 +193,28 @@ void BM_FullRepaintWithMarker(benchmark::State& state) {
     delete w;
 }
 BENCHMARK(BM_FullRepaintWithMarker)->Unit(benchmark::kMillisecond);
+
+// With a painter the double-buffered strategy draws the whole static
+// picture for every paint anyway; a scroll step then also copies the whole
+// window to the screen.
+void BM_ScrollStep16WithMarker(benchmark::State& state) {
+    TTolmWindow* w = openWindow(true);
+    Marker marker;
+    DynaPaint::AddPainter(&marker);
+    finishPaint();
+    QScrollBar* bar = w->horizontalScrollBar();
+    int step = 16;
+    for (auto _ : state) {
+        if (bar->value() + step > bar->maximum() || bar->value() + step < 0)
+            step = -step;
+        bar->setValue(bar->value() + step);
+        finishPaint();
+    }
+    DynaPaint::RemovePainter(&marker);
+    report(state);
+    w->SetPathName(QString(), false);
+    delete w;
+}
+BENCHMARK(BM_ScrollStep16WithMarker)->Unit(benchmark::kMillisecond);
 
 } // namespace

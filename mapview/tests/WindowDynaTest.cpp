@@ -125,11 +125,25 @@ TEST(DynaPaint, AMarkerMovesWithoutDrawingTheMap) {
     EXPECT_TRUE(showsMapAt(screen, QRect(184, 150, 20, 20), 16, 0));
     EXPECT_TRUE(showsMapAt(screen, QRect(10, 200, 20, 20), 16, 0));
 
+    // Centred elsewhere and at once redrawn, as a moving position is: the
+    // marker's old place, moved along with the map, shows the map again.
+    win.w.SetCenterPos(Coord{TLM_COORD_MAP_PIXEL, win.w.MapHandle(), 16 + 160 + 60, 120});
+    ASSERT_EQ(win.w.scrollX(), 16 + 60);
+    ASSERT_EQ(win.w.scrollY(), 0);
+    const QRect before = marker.box.translated(-16, 0);
+    marker.box.translate(30, 20);
+    DynaPaint::RepaintDynamic();
+    QApplication::processEvents();
+    screen = screenOf(win.w);
+    EXPECT_TRUE(showsBox(screen, marker.box.translated(-76, 0), Qt::red));
+    EXPECT_TRUE(showsMapAt(screen, before.translated(-60, 0), 76, 0));
+    EXPECT_TRUE(showsMapAt(screen, before, 76, 0));
+
     // The last painter gone, the window paints directly again.
     DynaPaint::RemovePainter(&marker);
     QApplication::processEvents();
     EXPECT_TRUE(DynaPaintStrategy::Instance()->Direct());
-    EXPECT_TRUE(showsMapAt(screenOf(win.w), marker.box, 16, 0));
+    EXPECT_TRUE(showsMapAt(screenOf(win.w), marker.box.translated(-76, 0), 76, 0));
 }
 
 TEST(DynaPaint, APainterReportingNothingGetsItsOldAreaRestoredOnce) {

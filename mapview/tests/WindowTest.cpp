@@ -1,9 +1,11 @@
 // The map window: opening maps, centring, zooming, conversions and the
 // messages it raises.
+#include "RasterWriters.h"
 #include "TolmWindow.h"
 #include "WindowTestMaps.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
@@ -154,6 +156,22 @@ TEST(TolmWindow, ZoomKeepsTheCentreAndTellsItsLevel) {
     EXPECT_EQ(win.w.scrollY(), 250);
     win.w.DoNotify(1);
     EXPECT_EQ(win.levels, std::vector<int>{1});
+
+    // A picture without georeference keeps its middle as well, and so does a
+    // zoom about a point of the window.
+    const std::vector<uint8_t> rows(size_t(2000) * 1500, uint8_t(1));
+    const QString bitmap = win.maps.path("plain.bmp");
+    ASSERT_TRUE(RasterWriters::writeBmp(QFile::encodeName(bitmap).toStdString(), 2000, 1500, 8,
+                                        {RgbQuad{0, 0, 0, 0}, RgbQuad{255, 255, 255, 0}}, rows.data(), 2000));
+    win.w.SetPathName(bitmap, false);
+    ASSERT_NE(win.w.MapHandle(), 0u);
+    win.w.SetCenterPos(win.pixel(1000, 700));
+    win.w.setZoomFactor(2.0);
+    EXPECT_EQ(win.w.scrollX(), 2000 - 200);
+    EXPECT_EQ(win.w.scrollY(), 1400 - 150);
+    win.w.SetZoomFactor(1.0, Coord{TLM_COORD_WINDOW_CLIENT, 0, 300, 150});
+    EXPECT_EQ(win.w.scrollX(), (1800 + 300) / 2 - 200);
+    EXPECT_EQ(win.w.scrollY(), (1250 + 150) / 2 - 150);
 }
 
 TEST(TolmWindow, DimmerWithAndWithoutMap) {
