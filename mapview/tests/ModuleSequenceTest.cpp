@@ -257,6 +257,14 @@ TEST_F(MapModule, MapNamesAndTheMapDirectory) {
     EXPECT_EQ(resolved("ueb_1600.tlm"), karten + "UEB_1600.TLM") << "the medium's own spelling";
     EXPECT_EQ(resolved("FEHLT.TLM"), karten + "FEHLT.TLM");
 
+    // A medium that spells its map folder in lower case.
+    QTemporaryDir lower;
+    ASSERT_TRUE(lower.isValid());
+    ASSERT_TRUE(ModuleTestSupport::writeMap(lower.path() + "/karten/ueb_0250.tlm", Overview250));
+    basis.setBasePath(lower.path());
+    EXPECT_EQ(resolved("UEB_0250.TLM"), lower.path() + "/karten/ueb_0250.tlm");
+    basis.setBasePath(medium.path());
+
     // An entry without a map file gives a disabled select action.
     module->Sequence().AddEntry({"Leer", "", "", {}});
     module->Sequence().Action(1)->update();
