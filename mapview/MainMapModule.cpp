@@ -86,9 +86,11 @@ void MainMapModule::SetCentre(const Coord& position, bool showPage) {
     TTolmWindow* window = Window();
     if (window == nullptr)
         return;
-    window->SetCenterPos(position);
+    // A window point names a place only in the view it was taken from: it is
+    // remembered before the view moves.
     if (DefCoordDynamic)
         Remember(position);
+    window->SetCenterPos(position);
     if (showPage)
         ShowMapPage();
 }
@@ -111,9 +113,9 @@ void MainMapModule::SetZoom(double zoom, const std::optional<Coord>& centre) {
     // A zoom that is not a number has no place between the limits.
     if (window == nullptr || std::isnan(zoom))
         return;
-    window->SetZoomFactor(ClampedZoom(zoom), centre);
     if (DefCoordDynamic)
         Remember(centre);
+    window->SetZoomFactor(ClampedZoom(zoom), centre);
     ShowMapPage();
 }
 
@@ -125,12 +127,16 @@ void MainMapModule::SetMap(const QString& path, double zoom, const std::optional
         return;
     if (!path.isEmpty()) {
         window->SetMap(path, zoom, centre);
+        // The centre belongs to the map just opened.
+        if (DefCoordDynamic)
+            Remember(centre);
     } else {
+        // The same map: the centre is taken in the view before it moves.
+        if (DefCoordDynamic)
+            Remember(centre);
         // Zoom 0.0 keeps the zoom, as it does when a map is opened.
         window->SetZoomFactor(zoom == 0.0 || std::isnan(zoom) ? window->ZoomFactor() : zoom, centre);
     }
-    if (DefCoordDynamic)
-        Remember(centre);
     if (showPage)
         ShowMapPage();
 }

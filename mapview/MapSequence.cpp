@@ -32,8 +32,9 @@ QString ResolvedPath(const Info& entry) {
         (name.size() >= 2 && name.at(1) == QLatin1Char(':')))
         return name;
     const QString directory = Singletons::Paths::instance().mapDirectory();
-    // The medium may spell the file in another case than the table does.
-    const QString onDisk = name.isEmpty() ? QString() : MediumPath::resolve(directory, name);
+    // The medium may spell the map folder and the file in another case than
+    // the table does.
+    const QString onDisk = name.isEmpty() ? QString() : MediumPath::resolve(directory + name);
     return onDisk.isEmpty() ? directory + name : onDisk;
 }
 

@@ -257,6 +257,14 @@ TEST_F(MapModule, MapNamesAndTheMapDirectory) {
     EXPECT_EQ(resolved("ueb_1600.tlm"), karten + "UEB_1600.TLM") << "the medium's own spelling";
     EXPECT_EQ(resolved("FEHLT.TLM"), karten + "FEHLT.TLM");
 
+    // A medium that spells its map folder in lower case.
+    QTemporaryDir lower;
+    ASSERT_TRUE(lower.isValid());
+    ASSERT_TRUE(ModuleTestSupport::writeMap(lower.path() + "/karten/ueb_0250.tlm", Overview250));
+    basis.setBasePath(lower.path());
+    EXPECT_EQ(resolved("UEB_0250.TLM"), lower.path() + "/karten/ueb_0250.tlm");
+    basis.setBasePath(medium.path());
+
     // An entry without a map file gives a disabled select action.
     module->Sequence().AddEntry({"Leer", "", "", {}});
     module->Sequence().Action(1)->update();
@@ -353,6 +361,37 @@ TEST_F(MapModule, RememberedPositionFollowsClicksAndScrolling) {
     module->SetZoom(2.0, gk(3500500, 5599500));
     EXPECT_EQ(module->DefCoordY, 3500500);
     EXPECT_EQ(module->DefCoordX, 5599500);
+
+    // A window point is the place under it before the view moves, the place
+    // that then lies in the middle (as the zoom function's clicks pass it).
+    const auto placeAt = [&](double x, double y) {
+        Coord point{};
+        point.type = 0xC001;
+        point.x = x;
+        point.y = y;
+        Coord place{};
+        place.type = 1;
+        place.zone = 3;
+        EXPECT_TRUE(module->Transform(point, place));
+        return std::pair{point, place};
+    };
+    module->SetZoom(1.0, gk(InAllE, InAllN));
+    const auto [zoomPoint, zoomPlace] = placeAt(120, 90);
+    module->SetZoom(2.0, zoomPoint);
+    EXPECT_NEAR(centreOf(*module).y, zoomPlace.y, 1.0);
+    EXPECT_NEAR(module->DefCoordY, zoomPlace.y, 1.0) << "zoom about a window point";
+    EXPECT_NEAR(module->DefCoordX, zoomPlace.x, 1.0);
+
+    const auto [centrePoint, centrePlace] = placeAt(150, 110);
+    module->SetCentre(centrePoint, false);
+    EXPECT_NEAR(centreOf(*module).y, centrePlace.y, 1.0);
+    EXPECT_NEAR(module->DefCoordY, centrePlace.y, 1.0) << "centre on a window point";
+    EXPECT_NEAR(module->DefCoordX, centrePlace.x, 1.0);
+
+    const auto [mapPoint, mapPlace] = placeAt(130, 100);
+    module->SetMap(QString(), 1.0, mapPoint, false);
+    EXPECT_NEAR(module->DefCoordY, mapPlace.y, 1.0) << "set map without path on a window point";
+    EXPECT_NEAR(module->DefCoordX, mapPlace.x, 1.0);
 }
 
 TEST_F(MapModule, TabCardHandsTheWindowsEventsOn) {
