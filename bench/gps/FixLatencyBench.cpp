@@ -50,6 +50,16 @@ std::string fixLine(int i) {
     return line;
 }
 
+// Microseconds from each line's end to its arrival; a clock step never makes
+// them negative.
+std::vector<double> latencies(const std::vector<Clock::time_point>& sent, const std::vector<Clock::time_point>& got) {
+    std::vector<double> micros;
+    micros.reserve(sent.size());
+    for (std::size_t i = 0; i < sent.size() && i < got.size(); ++i)
+        micros.push_back(std::max(0.0, std::chrono::duration<double, std::micro>(got[i] - sent[i]).count()));
+    return micros;
+}
+
 void report(benchmark::State& state, std::vector<double> micros) {
     if (micros.empty())
         return;
@@ -151,12 +161,7 @@ void BM_PtyAloneFullSpeed(benchmark::State& state) {
             state.SkipWithError("lines were lost");
             return;
         }
-        std::vector<double> micros;
-        for (int i = 0; i < Fixes; ++i)
-            micros.push_back(std::max(
-                0.0,
-                std::chrono::duration<double, std::micro>(read[std::size_t(i)] - written[std::size_t(i)]).count()));
-        report(state, micros);
+        report(state, latencies(written, read));
     }
 }
 
@@ -216,12 +221,7 @@ void BM_LinkFullSpeed(benchmark::State& state) {
             state.SkipWithError("fixes were lost");
             return;
         }
-        std::vector<double> micros;
-        for (int i = 0; i < Fixes; ++i)
-            micros.push_back(std::max(
-                0.0,
-                std::chrono::duration<double, std::micro>(seen[std::size_t(i)] - written[std::size_t(i)]).count()));
-        report(state, micros);
+        report(state, latencies(written, seen));
     }
 }
 
@@ -305,12 +305,7 @@ void BM_LinkFullSpeedFiftyClients(benchmark::State& state) {
             state.SkipWithError("fixes were lost");
             return;
         }
-        std::vector<double> micros;
-        for (int i = 0; i < Fixes; ++i)
-            micros.push_back(std::max(
-                0.0,
-                std::chrono::duration<double, std::micro>(seen[std::size_t(i)] - written[std::size_t(i)]).count()));
-        report(state, micros);
+        report(state, latencies(written, seen));
         int fewest = Fixes;
         bool exact = true;
         for (const auto& c : counts) {
