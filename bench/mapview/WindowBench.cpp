@@ -112,42 +112,15 @@ void finishPaint() {
     QApplication::processEvents();
 }
 
-// The argument is the zoom in percent.
-void BM_ScrollStep16(benchmark::State& state) {
-    TTolmWindow* w = openWindow(false, double(state.range(0)) / 100.0);
-    if (!w->MapHandle()) {
-        state.SkipWithError("no map");
-        return;
+// A window of the benchmark, its map closed and the window gone at the end.
+struct BenchWindow {
+    explicit BenchWindow(bool dynamic, double zoom = 1.0) : w(openWindow(dynamic, zoom)) {}
+    ~BenchWindow() {
+        w->SetPathName(QString(), false);
+        delete w;
     }
-    QScrollBar* bar = w->horizontalScrollBar();
-    int step = 16;
-    for (auto _ : state) {
-        if (bar->value() + step > bar->maximum() || bar->value() + step < 0)
-            step = -step;
-        bar->setValue(bar->value() + step);
-        finishPaint();
-    }
-    report(state);
-    w->SetPathName(QString(), false);
-    delete w;
-}
-BENCHMARK(BM_ScrollStep16)->Arg(100)->Arg(150)->Unit(benchmark::kMillisecond);
-
-void BM_FullRepaint(benchmark::State& state) {
-    TTolmWindow* w = openWindow(false, double(state.range(0)) / 100.0);
-    if (!w->MapHandle()) {
-        state.SkipWithError("no map");
-        return;
-    }
-    for (auto _ : state) {
-        w->viewport()->update();
-        finishPaint();
-    }
-    report(state);
-    w->SetPathName(QString(), false);
-    delete w;
-}
-BENCHMARK(BM_FullRepaint)->Arg(100)->Arg(150)->Unit(benchmark::kMillisecond);
+    TTolmWindow* w;
+};
 
 struct Marker : DynaPainter {
     QRect box{500, 400, 40, 40};
@@ -159,49 +132,18 @@ struct Marker : DynaPainter {
     }
 };
 
-void BM_DynamicMarker40(benchmark::State& state) {
-    TTolmWindow* w = openWindow(true);
-    Marker marker;
-    DynaPaint::AddPainter(&marker);
-    finishPaint();
-    int dx = 3;
-    for (auto _ : state) {
-        if (marker.box.right() > 1800 || marker.box.left() < 100)
-            dx = -dx;
-        marker.box.translate(dx, 1 - (marker.box.top() % 2) * 2);
-        DynaPaint::RepaintDynamic();
-    }
-    DynaPaint::RemovePainter(&marker);
-    report(state);
-    w->SetPathName(QString(), false);
-    delete w;
-}
-BENCHMARK(BM_DynamicMarker40)->Unit(benchmark::kMillisecond);
-
-void BM_FullRepaintWithMarker(benchmark::State& state) {
-    TTolmWindow* w = openWindow(true);
-    Marker marker;
-    DynaPaint::AddPainter(&marker);
-    finishPaint();
-    for (auto _ : state) {
-        w->viewport()->update();
+// A window with the double-buffered strategy and one marker on it.
+struct MarkedWindow : BenchWindow {
+    MarkedWindow() : BenchWindow(true) {
+        DynaPaint::AddPainter(&marker);
         finishPaint();
     }
-    DynaPaint::RemovePainter(&marker);
-    report(state);
-    w->SetPathName(QString(), false);
-    delete w;
-}
-BENCHMARK(BM_FullRepaintWithMarker)->Unit(benchmark::kMillisecond);
-
-// With a painter the double-buffered strategy draws the whole static
-// picture for every paint anyway; a scroll step then also copies the whole
-// window to the screen.
-void BM_ScrollStep16WithMarker(benchmark::State& state) {
-    TTolmWindow* w = openWindow(true);
+    ~MarkedWindow() { DynaPaint::RemovePainter(&marker); }
     Marker marker;
-    DynaPaint::AddPainter(&marker);
-    finishPaint();
+};
+
+// Steps of 16 pixels to and fro along the horizontal scroll bar.
+void scrollSteps(benchmark::State& state, TTolmWindow* w) {
     QScrollBar* bar = w->horizontalScrollBar();
     int step = 16;
     for (auto _ : state) {
@@ -210,10 +152,64 @@ void BM_ScrollStep16WithMarker(benchmark::State& state) {
         bar->setValue(bar->value() + step);
         finishPaint();
     }
-    DynaPaint::RemovePainter(&marker);
     report(state);
-    w->SetPathName(QString(), false);
-    delete w;
+}
+
+void fullRepaints(benchmark::State& state, TTolmWindow* w) {
+    for (auto _ : state) {
+        w->viewport()->update();
+        finishPaint();
+    }
+    report(state);
+}
+
+// The argument is the zoom in percent.
+void BM_ScrollStep16(benchmark::State& state) {
+    BenchWindow window(false, double(state.range(0)) / 100.0);
+    if (!window.w->MapHandle()) {
+        state.SkipWithError("no map");
+        return;
+    }
+    scrollSteps(state, window.w);
+}
+BENCHMARK(BM_ScrollStep16)->Arg(100)->Arg(150)->Unit(benchmark::kMillisecond);
+
+void BM_FullRepaint(benchmark::State& state) {
+    BenchWindow window(false, double(state.range(0)) / 100.0);
+    if (!window.w->MapHandle()) {
+        state.SkipWithError("no map");
+        return;
+    }
+    fullRepaints(state, window.w);
+}
+BENCHMARK(BM_FullRepaint)->Arg(100)->Arg(150)->Unit(benchmark::kMillisecond);
+
+void BM_DynamicMarker40(benchmark::State& state) {
+    MarkedWindow window;
+    Marker& marker = window.marker;
+    int dx = 3;
+    for (auto _ : state) {
+        if (marker.box.right() > 1800 || marker.box.left() < 100)
+            dx = -dx;
+        marker.box.translate(dx, 1 - (marker.box.top() % 2) * 2);
+        DynaPaint::RepaintDynamic();
+    }
+    report(state);
+}
+BENCHMARK(BM_DynamicMarker40)->Unit(benchmark::kMillisecond);
+
+void BM_FullRepaintWithMarker(benchmark::State& state) {
+    MarkedWindow window;
+    fullRepaints(state, window.w);
+}
+BENCHMARK(BM_FullRepaintWithMarker)->Unit(benchmark::kMillisecond);
+
+// With a painter the double-buffered strategy draws the whole static
+// picture for every paint anyway; a scroll step then also copies the whole
+// window to the screen.
+void BM_ScrollStep16WithMarker(benchmark::State& state) {
+    MarkedWindow window;
+    scrollSteps(state, window.w);
 }
 BENCHMARK(BM_ScrollStep16WithMarker)->Unit(benchmark::kMillisecond);
 
