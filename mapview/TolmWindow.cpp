@@ -2,6 +2,7 @@
 
 #include "Cp1252.h"
 #include "PlatformDialogs.h"
+#include "VirtualKey.h"
 
 #include <QApplication>
 #include <QColorDialog>
@@ -21,7 +22,6 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
-#include <map>
 
 namespace {
 
@@ -95,24 +95,6 @@ uintptr_t keyState(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
     if (buttons & Qt::XButton2)
         state |= MK_XBUTTON2;
     return state;
-}
-
-// Virtual key codes; letters and digits share their codes with ASCII.
-uintptr_t virtualKey(int key) {
-    static const std::map<int, uintptr_t> table = {
-        {Qt::Key_Backspace, 0x08}, {Qt::Key_Tab, 0x09},     {Qt::Key_Return, 0x0D},   {Qt::Key_Enter, 0x0D},
-        {Qt::Key_Shift, 0x10},     {Qt::Key_Control, 0x11}, {Qt::Key_Alt, 0x12},      {Qt::Key_Escape, 0x1B},
-        {Qt::Key_Space, 0x20},     {Qt::Key_PageUp, 0x21},  {Qt::Key_PageDown, 0x22}, {Qt::Key_End, 0x23},
-        {Qt::Key_Home, 0x24},      {Qt::Key_Left, 0x25},    {Qt::Key_Up, 0x26},       {Qt::Key_Right, 0x27},
-        {Qt::Key_Down, 0x28},      {Qt::Key_Insert, 0x2D},  {Qt::Key_Delete, 0x2E},   {Qt::Key_Plus, 0xBB},
-        {Qt::Key_Minus, 0xBD},
-    };
-    if ((key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9))
-        return uintptr_t(key);
-    if (key >= Qt::Key_F1 && key <= Qt::Key_F24)
-        return uintptr_t(0x70 + key - Qt::Key_F1);
-    const auto it = table.find(key);
-    return it == table.end() ? 0 : it->second;
 }
 
 // First message number of a button's down/up/double-click triple.
@@ -697,7 +679,7 @@ void TTolmWindow::keyPressEvent(QKeyEvent* event) {
     const intptr_t repeat = event->isAutoRepeat() ? intptr_t(1) << 30 : 0;
     TMessage down;
     down.Msg = alt ? WM_SYSKEYDOWN : uint32_t(TLM_WM_KEYDOWN);
-    down.WParam = virtualKey(event->key());
+    down.WParam = virtualKeyOf(event->key());
     down.LParam = 1 | repeat | (alt ? intptr_t(1) << 29 : 0);
     raiseMessage(down);
     const QString text = event->text();
@@ -718,7 +700,7 @@ void TTolmWindow::keyReleaseEvent(QKeyEvent* event) {
     const bool alt = event->modifiers() & Qt::AltModifier;
     TMessage up;
     up.Msg = alt ? WM_SYSKEYUP : uint32_t(TLM_WM_KEYUP);
-    up.WParam = virtualKey(event->key());
+    up.WParam = virtualKeyOf(event->key());
     up.LParam = intptr_t(0xC0000001u);
     raiseMessage(up);
     event->accept();

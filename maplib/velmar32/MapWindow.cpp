@@ -5,6 +5,7 @@
 #include "Cp1252.h"
 #include "PaletteGroup.h"
 #include "TransformCoords.h"
+#include "VirtualKey.h"
 
 #include <QAction>
 #include <QApplication>
@@ -60,25 +61,6 @@ uintptr_t keyState(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
 
 intptr_t packPoint(int x, int y) {
     return intptr_t((uint32_t(uint16_t(y)) << 16) | uint16_t(x));
-}
-
-// Virtual key codes for the keys a map host reacts to; letters and digits
-// share their codes with ASCII.
-uintptr_t virtualKey(int key) {
-    static const std::map<int, uintptr_t> table = {
-        {Qt::Key_Backspace, 0x08}, {Qt::Key_Tab, 0x09},     {Qt::Key_Return, 0x0D},   {Qt::Key_Enter, 0x0D},
-        {Qt::Key_Shift, 0x10},     {Qt::Key_Control, 0x11}, {Qt::Key_Alt, 0x12},      {Qt::Key_Escape, 0x1B},
-        {Qt::Key_Space, 0x20},     {Qt::Key_PageUp, 0x21},  {Qt::Key_PageDown, 0x22}, {Qt::Key_End, 0x23},
-        {Qt::Key_Home, 0x24},      {Qt::Key_Left, 0x25},    {Qt::Key_Up, 0x26},       {Qt::Key_Right, 0x27},
-        {Qt::Key_Down, 0x28},      {Qt::Key_Insert, 0x2D},  {Qt::Key_Delete, 0x2E},   {Qt::Key_Plus, 0xBB},
-        {Qt::Key_Minus, 0xBD},
-    };
-    if ((key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9))
-        return uintptr_t(key);
-    if (key >= Qt::Key_F1 && key <= Qt::Key_F24)
-        return uintptr_t(0x70 + key - Qt::Key_F1);
-    const auto it = table.find(key);
-    return it == table.end() ? 0 : it->second;
 }
 
 void showError(QWidget* owner, const QString& text) {
@@ -714,7 +696,7 @@ void MapWindow::mouseMoveEvent(QMouseEvent* event) {
 void MapWindow::keyPressEvent(QKeyEvent* event) {
     bool handled = false;
     const intptr_t repeat = event->isAutoRepeat() ? intptr_t(1) << 30 : 0;
-    callHost(TLM_WM_KEYDOWN, virtualKey(event->key()), 1 | repeat, &handled);
+    callHost(TLM_WM_KEYDOWN, virtualKeyOf(event->key()), 1 | repeat, &handled);
     if (!handled && !event->text().isEmpty()) {
         const std::string bytes = Cp1252::encode(event->text());
         callHost(TLM_WM_CHAR, uint8_t(bytes[0]), 1 | repeat, &handled);
@@ -724,7 +706,7 @@ void MapWindow::keyPressEvent(QKeyEvent* event) {
 
 void MapWindow::keyReleaseEvent(QKeyEvent* event) {
     bool handled = false;
-    callHost(TLM_WM_KEYUP, virtualKey(event->key()), intptr_t(0xC0000001u), &handled);
+    callHost(TLM_WM_KEYUP, virtualKeyOf(event->key()), intptr_t(0xC0000001u), &handled);
     event->setAccepted(handled);
 }
 
