@@ -122,18 +122,41 @@ std::string affine() {
     return buf;
 }
 
-void BM_Library_Wgs84ToPixel(benchmark::State& state) {
+// The library converting the points in turn into the target type and zone,
+// one point per iteration.
+void libraryLoop(benchmark::State& state, const std::vector<Coord>& from, uint32_t type, uint32_t zone) {
     Setup& s = setup();
     Coord t;
     size_t i = 0;
     for (auto _ : state) {
-        t.type = TypeMapPixel;
-        t.zone = s.mapId;
-        benchmark::DoNotOptimize(transformCoordsEx(s.resolver, s.wgs84[i], t));
+        t.type = type;
+        t.zone = zone;
+        benchmark::DoNotOptimize(transformCoordsEx(s.resolver, from[i], t));
         benchmark::DoNotOptimize(t);
         i = (i + 1) % Points;
     }
     state.SetItemsProcessed(state.iterations());
+}
+
+// PROJ doing the same per point; false (the run skipped) without the pipeline.
+bool projLoop(benchmark::State& state, const ProjPtr& p, PJ_DIRECTION direction, const std::vector<Coord>& from,
+              const char* missing) {
+    if (!p) {
+        state.SkipWithError(missing);
+        return false;
+    }
+    size_t i = 0;
+    for (auto _ : state) {
+        const PJ_COORD r = proj_trans(p.get(), direction, proj_coord(from[i].x, from[i].y, 0, 0));
+        benchmark::DoNotOptimize(r);
+        i = (i + 1) % Points;
+    }
+    state.SetItemsProcessed(state.iterations());
+    return true;
+}
+
+void BM_Library_Wgs84ToPixel(benchmark::State& state) {
+    libraryLoop(state, setup().wgs84, TypeMapPixel, setup().mapId);
 }
 BENCHMARK(BM_Library_Wgs84ToPixel);
 
@@ -141,17 +164,8 @@ void BM_Proj_Wgs84ToPixel(benchmark::State& state) {
     Setup& s = setup();
     ProjPtr p = makeProj("+proj=pipeline +step +proj=unitconvert +xy_in=deg +xy_out=rad " + helmert() + "+step " +
                          tmerc(3) + "+step " + affine());
-    if (!p) {
-        state.SkipWithError("no PROJ pipeline");
+    if (!projLoop(state, p, PJ_FWD, s.wgs84, "no PROJ pipeline"))
         return;
-    }
-    size_t i = 0;
-    for (auto _ : state) {
-        const PJ_COORD r = proj_trans(p.get(), PJ_FWD, proj_coord(s.wgs84[i].x, s.wgs84[i].y, 0, 0));
-        benchmark::DoNotOptimize(r);
-        i = (i + 1) % Points;
-    }
-    state.SetItemsProcessed(state.iterations());
 
     // Both sides must compute the same thing: the largest difference in
     // display pixels (0.5 m of datum linearisation is 0.1 pixel here).
@@ -169,66 +183,26 @@ void BM_Proj_Wgs84ToPixel(benchmark::State& state) {
 BENCHMARK(BM_Proj_Wgs84ToPixel);
 
 void BM_Library_PixelToGaussKrueger(benchmark::State& state) {
-    Setup& s = setup();
-    Coord t;
-    size_t i = 0;
-    for (auto _ : state) {
-        t.type = TypeGaussKrueger;
-        t.zone = 3;
-        benchmark::DoNotOptimize(transformCoordsEx(s.resolver, s.pixels[i], t));
-        benchmark::DoNotOptimize(t);
-        i = (i + 1) % Points;
-    }
-    state.SetItemsProcessed(state.iterations());
+    libraryLoop(state, setup().pixels, TypeGaussKrueger, 3);
 }
 BENCHMARK(BM_Library_PixelToGaussKrueger);
 
 void BM_Proj_PixelToGaussKrueger(benchmark::State& state) {
     Setup& s = setup();
     ProjPtr p = makeProj(affine());
-    if (!p) {
-        state.SkipWithError("no PROJ affine");
-        return;
-    }
-    size_t i = 0;
-    for (auto _ : state) {
-        const PJ_COORD r = proj_trans(p.get(), PJ_INV, proj_coord(s.pixels[i].x, s.pixels[i].y, 0, 0));
-        benchmark::DoNotOptimize(r);
-        i = (i + 1) % Points;
-    }
-    state.SetItemsProcessed(state.iterations());
+    projLoop(state, p, PJ_INV, s.pixels, "no PROJ affine");
 }
 BENCHMARK(BM_Proj_PixelToGaussKrueger);
 
 void BM_Library_PixelToGaussKruegerNextStrip(benchmark::State& state) {
-    Setup& s = setup();
-    Coord t;
-    size_t i = 0;
-    for (auto _ : state) {
-        t.type = TypeGaussKrueger;
-        t.zone = 4;
-        benchmark::DoNotOptimize(transformCoordsEx(s.resolver, s.pixels[i], t));
-        benchmark::DoNotOptimize(t);
-        i = (i + 1) % Points;
-    }
-    state.SetItemsProcessed(state.iterations());
+    libraryLoop(state, setup().pixels, TypeGaussKrueger, 4);
 }
 BENCHMARK(BM_Library_PixelToGaussKruegerNextStrip);
 
 void BM_Proj_PixelToGaussKruegerNextStrip(benchmark::State& state) {
     Setup& s = setup();
     ProjPtr p = makeProj("+proj=pipeline +step +inv " + affine() + "+step +inv " + tmerc(3) + "+step " + tmerc(4));
-    if (!p) {
-        state.SkipWithError("no PROJ pipeline");
-        return;
-    }
-    size_t i = 0;
-    for (auto _ : state) {
-        const PJ_COORD r = proj_trans(p.get(), PJ_FWD, proj_coord(s.pixels[i].x, s.pixels[i].y, 0, 0));
-        benchmark::DoNotOptimize(r);
-        i = (i + 1) % Points;
-    }
-    state.SetItemsProcessed(state.iterations());
+    projLoop(state, p, PJ_FWD, s.pixels, "no PROJ pipeline");
 }
 BENCHMARK(BM_Proj_PixelToGaussKruegerNextStrip);
 
@@ -246,17 +220,7 @@ BENCHMARK(BM_Library_GaussKruegerForward);
 void BM_Proj_GaussKruegerForward(benchmark::State& state) {
     Setup& s = setup();
     ProjPtr p = makeProj("+proj=pipeline +step +proj=unitconvert +xy_in=deg +xy_out=rad +step " + tmerc(3));
-    if (!p) {
-        state.SkipWithError("no PROJ tmerc");
-        return;
-    }
-    size_t i = 0;
-    for (auto _ : state) {
-        const PJ_COORD r = proj_trans(p.get(), PJ_FWD, proj_coord(s.wgs84[i].x, s.wgs84[i].y, 0, 0));
-        benchmark::DoNotOptimize(r);
-        i = (i + 1) % Points;
-    }
-    state.SetItemsProcessed(state.iterations());
+    projLoop(state, p, PJ_FWD, s.wgs84, "no PROJ tmerc");
 }
 BENCHMARK(BM_Proj_GaussKruegerForward);
 
