@@ -13,8 +13,9 @@ const char* standardCodeWord() {
 }
 
 std::string codewordHelp() {
-    return std::string("--codeword W scrambles with W; the default is the medium's code word \"") + standardCodeWord() +
-           "\", --codeword '' means a plain file";
+    return std::string("--codeword W names the code word the file is scrambled with; the default is the medium's "
+                       "code word \"") +
+           standardCodeWord() + "\", --codeword '' means a plain file";
 }
 
 void reportUnreadable(const std::string& command, const std::string& path, const std::string& codeword) {

@@ -1,5 +1,6 @@
-// vistrel-tool tlm-render FILE -o OUT.png [...]: what the map library draws
-// into a window of a given size with a given map origin, as a PNG picture.
+// vistrel-tool tlm-render FILE -o OUT [...]: what the map library draws into
+// a window of a given size with a given map origin, as a picture in the
+// format of OUT's ending.
 #include "ToolArgs.h"
 #include "ToolCommand.h"
 

@@ -200,6 +200,17 @@ TEST_F(Tool, BadOptionValuesNameTheOptionAndWhy) {
     EXPECT_TRUE(r.has("--count -1: must be a whole number of records, 0 or more")) << r.out;
     r = run(t + " hdb-dump " + file + " --from 0");
     EXPECT_TRUE(r.has("--from 0: must be a record number, 1 or more")) << r.out;
+    // A seed that is not a number used to end the tool with an uncaught
+    // exception.
+    r = run(t + " make-medium " + path("medium") + " --seed abc");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_TRUE(r.has("--seed abc: must be a whole number")) << r.out;
+    r = run(t + " make-medium " + path("medium") + " --size huge");
+    EXPECT_TRUE(r.has("--size huge: must be small, medium or large")) << r.out;
+    EXPECT_FALSE(std::filesystem::exists(path("medium")));
+    r = run(t + " tlm-write " + path("in.png") + " " + path("out.tlm") + " --tile 0x64");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_TRUE(r.has("--tile 0x64: must be WxH with width and height 1..32767")) << r.out;
     // The help documents the ranges.
     r = run(t + " help");
     EXPECT_TRUE(r.has("D 0..255 (255 full brightness, 0 black)")) << r.out;
