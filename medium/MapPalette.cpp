@@ -73,14 +73,22 @@ std::vector<Layer> layers(Style style) {
     const Layer grid{0x60, 0x40, 0x40, QStringLiteral("Kilometergitter")};
     const Layer gridCoarse{0x60, 0x40, 0x40, QStringLiteral("Gitter")};
     const Layer names{0x80, 0x80, 0x80, QStringLiteral("Namen")};
-    // Names last: hiding contours or grid first leaves a name pixel over a
-    // contour with the right colour when names are hidden too.
+    // The base map: land cover with its shading and the line work. Hidden, a
+    // base colour turns into paper and a line into entry 96 (paper too),
+    // while contours, grid and names stay on that paper. With it the map
+    // keeps its picture when every other layer is switched off; a mask of 0
+    // draws a white page.
+    const Layer base{0x1F, 0x01, 0x1F, QStringLiteral("Grundkarte")};
+    // Names after contours and grid: hiding contours or grid first leaves a
+    // name pixel over a contour with the right colour when names are hidden
+    // too. The base map is listed last, as the lowest of the layers drawn over
+    // each other.
     switch (style) {
     case Style::Regional:
-        return {contours, grid, names};
+        return {contours, grid, names, base};
     case Style::Overview250:
     case Style::Overview1600:
-        return {gridCoarse, names};
+        return {gridCoarse, names, base};
     default:
         return {};
     }

@@ -1,6 +1,7 @@
 // The databases of the medium: places, points of interest with their
 // information pages, and administrative boundaries.
 #include "MediumWriter.h"
+#include "PlaceKey.h"
 
 #include "Cp1252.h"
 #include "GaussKrueger.h"
@@ -75,8 +76,8 @@ bool MediumWriter::writePlaces() {
         Place p;
         // Names are kept in capitals: the search compares them with the
         // typed text in capitals.
-        p.ort = bytes(m_world.municipalities[std::size_t(s.municipality)].name.toUpper());
-        p.teil = bytes(s.name.toUpper());
+        p.ort = bytes(PlaceKey::upper(m_world.municipalities[std::size_t(s.municipality)].name));
+        p.teil = bytes(PlaceKey::upper(s.name));
         stripPosition(s.pos, p.n, p.e);
         places.push_back(p);
     }

@@ -1,6 +1,9 @@
 // vistrel-tool hdb-build: an HDB file from tab-separated records.
 #include "ToolCommand.h"
 
+#include "HdbArgs.h"
+#include "ToolArgs.h"
+
 #include <Cp1252.h>
 #include <HDBTsv.h>
 #include <HDBWriter.h>
@@ -12,11 +15,13 @@ namespace {
 int run(const std::vector<std::string>& args) {
     std::string out;
     std::string spec;
-    std::string codeword;
+    std::string codeword = HdbArgs::standardCodeWord();
     for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--fields" && i + 1 < args.size())
+        if ((args[i] == "--fields" || args[i] == "--codeword") && i + 1 == args.size())
+            return ToolArgs::missingValue("hdb-build", args[i]);
+        if (args[i] == "--fields")
             spec = args[++i];
-        else if (args[i] == "--codeword" && i + 1 < args.size())
+        else if (args[i] == "--codeword")
             codeword = args[++i];
         else if (out.empty() && args[i].rfind("--", 0) != 0)
             out = args[i];
@@ -75,7 +80,8 @@ int run(const std::vector<std::string>& args) {
 
 ToolCommand::Registration reg{"hdb-build", "OUT.HDB --fields SPEC [--codeword W] < records.tsv",
                               "builds an HDB file from tab-separated records; SPEC lists NAME:C<len> (text), "
-                              "NAME:N<len>[.<dec>] (number) or NAME:B (byte), comma-separated",
+                              "NAME:N<len>[.<dec>] (number) or NAME:B (byte), comma-separated; " +
+                                  HdbArgs::codewordHelp(),
                               &run};
 
 } // namespace

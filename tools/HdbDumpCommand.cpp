@@ -1,6 +1,9 @@
 // vistrel-tool hdb-dump: the records of an HDB file as tab-separated text.
 #include "ToolCommand.h"
 
+#include "HdbArgs.h"
+#include "ToolArgs.h"
+
 #include <Cp1252.h>
 #include <HDBFile.h>
 #include <HDBRecords.h>
@@ -18,18 +21,21 @@ bool number(const std::string& s, long long& out) {
 
 int run(const std::vector<std::string>& args) {
     std::string path;
-    std::string codeword;
+    std::string codeword = HdbArgs::standardCodeWord();
     long long from = 1;
     long long count = -1;
     for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--codeword" && i + 1 < args.size()) {
+        const std::string& a = args[i];
+        if ((a == "--codeword" || a == "--from" || a == "--count") && i + 1 == args.size())
+            return ToolArgs::missingValue("hdb-dump", a);
+        if (a == "--codeword") {
             codeword = args[++i];
-        } else if (args[i] == "--from" && i + 1 < args.size()) {
+        } else if (a == "--from") {
             if (!number(args[++i], from) || from < 1)
-                return ToolCommand::usage("hdb-dump");
-        } else if (args[i] == "--count" && i + 1 < args.size()) {
+                return ToolArgs::badValue("hdb-dump", a, args[i], "must be a record number, 1 or more");
+        } else if (a == "--count") {
             if (!number(args[++i], count) || count < 0)
-                return ToolCommand::usage("hdb-dump");
+                return ToolArgs::badValue("hdb-dump", a, args[i], "must be a whole number of records, 0 or more");
         } else if (path.empty() && args[i].rfind("--", 0) != 0) {
             path = args[i];
         } else {
@@ -40,7 +46,7 @@ int run(const std::vector<std::string>& args) {
         return ToolCommand::usage("hdb-dump");
     HDBRecords cursor(HDBFile::open(path, Cp1252::encode(QString::fromStdString(codeword))));
     if (!cursor.file()->isOpen()) {
-        std::cerr << "hdb-dump: " << path << ": not a readable HDB file (missing, damaged or another code word)\n";
+        HdbArgs::reportUnreadable("hdb-dump", path, codeword);
         return 1;
     }
     std::cout << HDBTsv::headerLine(cursor) << '\n';
@@ -57,6 +63,9 @@ int run(const std::vector<std::string>& args) {
 }
 
 ToolCommand::Registration reg{"hdb-dump", "FILE [--codeword W] [--from N] [--count N]",
-                              "prints records of an HDB file as tab-separated text, field names as header", &run};
+                              "prints records of an HDB file as tab-separated text, field names as header; from "
+                              "record N (1 or more), N records (0 or more; default all); " +
+                                  HdbArgs::codewordHelp(),
+                              &run};
 
 } // namespace

@@ -1,6 +1,10 @@
 // vistrel-tool hdb-find: a key search in an HDB file.
 #include "ToolCommand.h"
 
+#include "HdbArgs.h"
+#include "PlaceKey.h"
+#include "ToolArgs.h"
+
 #include <Cp1252.h>
 #include <HDBFile.h>
 #include <HDBRecords.h>
@@ -11,9 +15,10 @@
 
 namespace {
 
-// The search key: the text in Windows-1252, or for a file keyed by an
-// integer field the number's bytes, most significant first.
-bool makeKey(const HDBFile& file, const std::string& text, std::string& key) {
+// The search key: the text in Windows-1252 (for a prefix in capitals, as the
+// place search compares it), or for a file keyed by an integer field the
+// number's bytes, most significant first.
+bool makeKey(const HDBFile& file, const std::string& text, bool prefix, std::string& key) {
     const RowField* first = file.field(1);
     if (first && first->typeCode() == 'd') {
         unsigned long value = 0;
@@ -25,16 +30,19 @@ bool makeKey(const HDBFile& file, const std::string& text, std::string& key) {
             key[first->size() - 1 - k] = char(std::uint8_t(value >> (8 * k)));
         return true;
     }
-    key = Cp1252::encode(QString::fromStdString(text));
+    const QString typed = QString::fromStdString(text);
+    key = Cp1252::encode(prefix ? PlaceKey::upper(typed) : typed);
     return true;
 }
 
 int run(const std::vector<std::string>& args) {
     std::vector<std::string> positional;
-    std::string codeword;
+    std::string codeword = HdbArgs::standardCodeWord();
     bool prefix = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--codeword" && i + 1 < args.size())
+        if (args[i] == "--codeword" && i + 1 == args.size())
+            return ToolArgs::missingValue("hdb-find", args[i]);
+        if (args[i] == "--codeword")
             codeword = args[++i];
         else if (args[i] == "--prefix")
             prefix = true;
@@ -48,11 +56,11 @@ int run(const std::vector<std::string>& args) {
     const std::string& path = positional[0];
     HDBRecords cursor(HDBFile::open(path, Cp1252::encode(QString::fromStdString(codeword))));
     if (!cursor.file()->isOpen()) {
-        std::cerr << "hdb-find: " << path << ": not a readable HDB file (missing, damaged or another code word)\n";
+        HdbArgs::reportUnreadable("hdb-find", path, codeword);
         return 1;
     }
     std::string key;
-    if (!makeKey(*cursor.file(), positional[1], key)) {
+    if (!makeKey(*cursor.file(), positional[1], prefix, key)) {
         std::cerr << "hdb-find: the file is keyed by an integer; \"" << positional[1] << "\" is not one\n";
         return 2;
     }
@@ -84,7 +92,9 @@ int run(const std::vector<std::string>& args) {
 
 ToolCommand::Registration reg{"hdb-find", "FILE KEY [--codeword W] [--prefix]",
                               "prints the first record not smaller than KEY, or with --prefix all records starting "
-                              "with KEY (a number for integer-keyed files)",
+                              "with KEY in capitals, as the place search compares it (\"groß\" finds \"GROßAU\"); a "
+                              "number for integer-keyed files; " +
+                                  HdbArgs::codewordHelp(),
                               &run};
 
 } // namespace

@@ -1,6 +1,9 @@
 // vistrel-tool hdb-info: the structure of an HDB database file.
 #include "ToolCommand.h"
 
+#include "HdbArgs.h"
+#include "ToolArgs.h"
+
 #include <Cp1252.h>
 #include <HDBFile.h>
 #include <HDBTsv.h>
@@ -23,9 +26,11 @@ const char* className(const RowField& f) {
 
 int run(const std::vector<std::string>& args) {
     std::string path;
-    std::string codeword;
+    std::string codeword = HdbArgs::standardCodeWord();
     for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--codeword" && i + 1 < args.size())
+        if (args[i] == "--codeword" && i + 1 == args.size())
+            return ToolArgs::missingValue("hdb-info", args[i]);
+        if (args[i] == "--codeword")
             codeword = args[++i];
         else if (path.empty() && args[i].rfind("--", 0) != 0)
             path = args[i];
@@ -36,7 +41,7 @@ int run(const std::vector<std::string>& args) {
         return ToolCommand::usage("hdb-info");
     auto file = HDBFile::open(path, Cp1252::encode(QString::fromStdString(codeword)));
     if (!file->isOpen()) {
-        std::cerr << "hdb-info: " << path << ": not a readable HDB file (missing, damaged or another code word)\n";
+        HdbArgs::reportUnreadable("hdb-info", path, codeword);
         return 1;
     }
     std::cout << "file: " << path << '\n'
@@ -56,7 +61,8 @@ int run(const std::vector<std::string>& args) {
 }
 
 ToolCommand::Registration reg{"hdb-info", "FILE [--codeword W]",
-                              "prints the fields (kind, offset, size), record count and tree depth of an HDB file",
+                              "prints the fields (kind, offset, size), record count and tree depth of an HDB file; " +
+                                  HdbArgs::codewordHelp(),
                               &run};
 
 } // namespace

@@ -1,4 +1,5 @@
 // vistrel-tool make-medium: writes the demo data medium.
+#include "ToolArgs.h"
 #include "ToolCommand.h"
 
 #include "MapRenderer.h"
@@ -21,9 +22,12 @@ int run(const std::vector<std::string>& args) {
     MediumSize size = MediumSize::Small;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (a == "--seed" && i + 1 < args.size()) {
-            seed = uint32_t(std::stoul(args[++i]));
-        } else if (a == "--size" && i + 1 < args.size()) {
+        if ((a == "--seed" || a == "--size" || a == "--preview") && i + 1 == args.size())
+            return ToolArgs::missingValue("make-medium", a);
+        if (a == "--seed") {
+            if (!ToolArgs::parseUnsigned(args[++i], 10, seed))
+                return ToolArgs::badValue("make-medium", a, args[i], "must be a whole number 0..4294967295");
+        } else if (a == "--size") {
             const std::string v = args[++i];
             if (v == "small")
                 size = MediumSize::Small;
@@ -32,8 +36,8 @@ int run(const std::vector<std::string>& args) {
             else if (v == "large")
                 size = MediumSize::Large;
             else
-                return ToolCommand::usage("make-medium");
-        } else if (a == "--preview" && i + 1 < args.size()) {
+                return ToolArgs::badValue("make-medium", a, v, "must be small, medium or large");
+        } else if (a == "--preview") {
             preview = args[++i];
         } else if (!a.empty() && a[0] != '-' && dir.empty()) {
             dir = a;

@@ -5,7 +5,8 @@
 // library's type codes (decimal or 0x hex), 0x8000 (with option bits) being
 // a display pixel of FILE at zoom 1. Values come in pairs from the arguments
 // or, one pair per line, from standard input; each pair is printed converted,
-// followed by the status in hexadecimal.
+// followed by the status in hexadecimal, the zone of a Gauss-Krüger or UTM
+// result, and "outside the map" for a point that lies beyond the map.
 #include "ToolArgs.h"
 #include "ToolCommand.h"
 
@@ -25,6 +26,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -82,20 +84,34 @@ bool parseSystem(const std::string& text, uint32_t& type, uint32_t& zone) {
     return true;
 }
 
-bool parseReal(const std::string& text, double& out) {
-    if (text.empty())
+// The types a file can be converted with: no windows or device contexts
+// exist here.
+bool knownType(uint32_t type) {
+    switch (baseType(type)) {
+    case TypeGaussKrueger:
+    case TypeGeoDhdn:
+    case TypeGeoWgs84:
+    case TypeUtm:
+    case TypeMapPixel:
+        return true;
+    default:
         return false;
-    errno = 0;
-    char* end = nullptr;
-    out = std::strtod(text.c_str(), &end);
-    return errno == 0 && *end == '\0' && end != text.c_str();
+    }
 }
 
-void printResult(const Coord& t, Status status) {
+void printResult(const Coord& t, Status status, bool sourceOutside) {
     // Degrees need nine decimals for millimetres, metres and pixels four.
     const uint32_t base = baseType(t.type);
     const int decimals = (base == TypeGeoDhdn || base == TypeGeoWgs84) ? 9 : 4;
-    std::printf("%.*f %.*f 0x%08X\n", decimals, t.x, decimals, t.y, static_cast<uint32_t>(status));
+    std::printf("%.*f %.*f 0x%08X", decimals, t.x, decimals, t.y, static_cast<uint32_t>(status));
+    // The zone of a projected result: an UTM easting does not carry it.
+    if (!failed(status) && (base == TypeGaussKrueger || base == TypeUtm))
+        std::printf(" zone %d", static_cast<int32_t>(t.zone));
+    if (!failed(status) && (status & StatusOutsideMap) == StatusOutsideMap)
+        std::printf(" outside the map");
+    else if (!failed(status) && sourceOutside)
+        std::printf(" outside the map (taken at its edge)");
+    std::printf("\n");
 }
 
 int run(const std::vector<std::string>& args) {
@@ -106,13 +122,23 @@ int run(const std::vector<std::string>& args) {
         std::cerr << "vistrel-tool tlm-coord: FROM and TO are TYPE[:ZONE], e.g. 0x8000, 1:3, 2\n";
         return 2;
     }
+    for (const auto& [text, c] : {std::pair{args[1], from}, std::pair{args[2], to}}) {
+        if (!knownType(c.type)) {
+            std::cerr << "vistrel-tool tlm-coord: unknown type code " << text
+                      << "; known are 1 (Gauss-Krüger), 2 (geographic DHDN), 3 (geographic WGS84), 4 (UTM) and "
+                         "0x8000 (map pixel; options 0x10 unrounded, 0x20 unclamped)\n";
+            return 2;
+        }
+    }
     if ((args.size() - 3) % 2 != 0) {
         std::cerr << "vistrel-tool tlm-coord: values come in pairs\n";
         return 2;
     }
     std::unique_ptr<ImageSource, SourceCloser> source(ImageSource::open(args[0]));
     if (!source) {
-        std::cerr << "vistrel-tool tlm-coord: cannot open " << args[0] << '\n';
+        const std::string problem = ToolArgs::fileProblem(args[0]);
+        std::cerr << "vistrel-tool tlm-coord: " << args[0] << ": "
+                  << (problem.empty() ? "does not open as a map file (damaged, or not a map)" : problem) << '\n';
         return 1;
     }
 
@@ -134,7 +160,11 @@ int run(const std::vector<std::string>& args) {
         s.y = b;
         Coord t = to;
         const Status status = transformCoordsEx(resolver, s, t);
-        printResult(t, status);
+        // The conversion clamps a pixel beyond the map to its edge unless
+        // told not to; the result then is not the point that was asked for.
+        const bool sourceOutside = baseType(from.type) == TypeMapPixel && !(from.type & OptionNoClamping) &&
+                                   (a < 0 || b < 0 || a > source->imageWidth() || b > source->imageHeight());
+        printResult(t, status, sourceOutside);
         if (failed(status))
             allConverted = false;
     };
@@ -142,7 +172,7 @@ int run(const std::vector<std::string>& args) {
     if (args.size() > 3) {
         for (size_t i = 3; i + 1 < args.size(); i += 2) {
             double a, b;
-            if (!parseReal(args[i], a) || !parseReal(args[i + 1], b)) {
+            if (!ToolArgs::parseReal(args[i], a) || !ToolArgs::parseReal(args[i + 1], b)) {
                 std::cerr << "vistrel-tool tlm-coord: not a number pair: " << args[i] << ' ' << args[i + 1] << '\n';
                 return 2;
             }
@@ -158,7 +188,8 @@ int run(const std::vector<std::string>& args) {
             if (!(fields >> aText))
                 continue; // blank line
             double a, b;
-            if (!(fields >> bText) || (fields >> extra) || !parseReal(aText, a) || !parseReal(bText, b)) {
+            if (!(fields >> bText) || (fields >> extra) || !ToolArgs::parseReal(aText, a) ||
+                !ToolArgs::parseReal(bText, b)) {
                 std::cerr << "vistrel-tool tlm-coord: line " << number << ": expected two numbers\n";
                 allConverted = false;
                 continue;
@@ -170,7 +201,11 @@ int run(const std::vector<std::string>& args) {
 }
 
 ToolCommand::Registration reg{"tlm-coord", "FILE FROM TO [VALUES...]",
-                              "converts positions between map pixels (0x8000) and the map library's coordinate types",
+                              "converts positions between map pixels (0x8000, options 0x10 unrounded, 0x20 "
+                              "unclamped) and the map library's coordinate types 1 (Gauss-Krüger, northing easting), "
+                              "2 and 3 (geographic DHDN and WGS84, longitude latitude) and 4 (UTM); FROM and TO are "
+                              "TYPE[:ZONE]; each result line is A B STATUS, then the zone of a Gauss-Krüger or UTM "
+                              "result and \"outside the map\" for a point beyond the map",
                               &run};
 
 } // namespace

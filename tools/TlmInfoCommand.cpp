@@ -1,4 +1,5 @@
 // vistrel-tool tlm-info FILE: what a map file holds, as the map library reads it.
+#include "ToolArgs.h"
 #include "ToolCommand.h"
 
 #include "Cp1252.h"
@@ -59,7 +60,9 @@ int run(const std::vector<std::string>& args) {
         return ToolCommand::usage("tlm-info");
     ImageSource* source = ImageSource::open(args[0]);
     if (!source) {
-        std::cerr << "tlm-info: " << args[0] << " does not open as a map file\n";
+        const std::string problem = ToolArgs::fileProblem(args[0]);
+        std::cerr << "tlm-info: " << args[0] << ": "
+                  << (problem.empty() ? "does not open as a map file (damaged, or not a map)" : problem) << '\n';
         return 1;
     }
     std::printf("file: %s\n", args[0].c_str());

@@ -1,4 +1,5 @@
 // vistrel-tool tlm-write: converts a picture into a .TLM map file.
+#include "ToolArgs.h"
 #include "ToolCommand.h"
 
 #include "Cp1252.h"
@@ -73,10 +74,12 @@ int run(const std::vector<std::string>& args) {
     bool rgb = false;
     for (std::size_t i = 2; i < args.size(); ++i) {
         const std::string& a = args[i];
-        const bool hasValue = i + 1 < args.size();
+        if ((a == "--variant" || a == "--compression" || a == "--tile" || a == "--georef" || a == "--layer") &&
+            i + 1 == args.size())
+            return ToolArgs::missingValue("tlm-write", a);
         if (a == "--rgb") {
             rgb = true;
-        } else if (a == "--variant" && hasValue) {
+        } else if (a == "--variant") {
             const std::string v = args[++i];
             if (v == "A")
                 o.variant = TlmWriter::Variant::A;
@@ -85,8 +88,8 @@ int run(const std::vector<std::string>& args) {
             else if (v == "C")
                 o.variant = TlmWriter::Variant::C;
             else
-                return ToolCommand::usage("tlm-write");
-        } else if (a == "--compression" && hasValue) {
+                return ToolArgs::badValue("tlm-write", a, v, "must be A, B or C");
+        } else if (a == "--compression") {
             const std::string v = args[++i];
             if (v == "none")
                 o.compression = TlmWriter::None;
@@ -95,25 +98,26 @@ int run(const std::vector<std::string>& args) {
             else if (v == "bzip2")
                 o.compression = TlmWriter::Bzip2;
             else
-                return ToolCommand::usage("tlm-write");
-        } else if (a == "--tile" && hasValue) {
+                return ToolArgs::badValue("tlm-write", a, v, "must be none, rle or bzip2");
+        } else if (a == "--tile") {
             const std::string v = args[++i];
             const auto x = v.find('x');
             unsigned long w, h;
             if (x == std::string::npos || !parseNumber(v.substr(0, x), w) || !parseNumber(v.substr(x + 1), h) ||
                 w == 0 || h == 0 || w > 32767 || h > 32767)
-                return ToolCommand::usage("tlm-write");
+                return ToolArgs::badValue("tlm-write", a, v, "must be WxH with width and height 1..32767");
             o.tileWidth = int(w);
             o.tileHeight = int(h);
-        } else if (a == "--georef" && hasValue) {
+        } else if (a == "--georef") {
             if (!parseGeoref(args[++i], o.georef))
-                return ToolCommand::usage("tlm-write");
-        } else if (a == "--layer" && hasValue) {
+                return ToolArgs::badValue("tlm-write", a, args[i], "must be KIND:R1,R2,R3,R4 with four numbers");
+        } else if (a == "--layer") {
             LayerEntry layer;
             if (!parseLayer(args[++i], layer))
-                return ToolCommand::usage("tlm-write");
+                return ToolArgs::badValue("tlm-write", a, args[i], "must be NAME:MASK:LOW:HIGH with numbers 0..255");
             o.layers.push_back(layer);
         } else {
+            std::cerr << "tlm-write: unknown argument " << a << '\n';
             return ToolCommand::usage("tlm-write");
         }
     }
@@ -124,7 +128,9 @@ int run(const std::vector<std::string>& args) {
 
     QImage image(QString::fromStdString(args[0]));
     if (image.isNull()) {
-        std::cerr << "tlm-write: cannot read " << args[0] << '\n';
+        const std::string problem = ToolArgs::fileProblem(args[0]);
+        std::cerr << "tlm-write: " << args[0] << ": "
+                  << (problem.empty() ? "not a picture this tool reads (damaged, or another format)" : problem) << '\n';
         return 1;
     }
     // Palette pictures keep their colours, grey pictures become a grey ramp

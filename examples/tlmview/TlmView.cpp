@@ -1,9 +1,12 @@
 // tlmview: shows one map file in the map library's "TolmMfcWindow".
 //
-//   tlmview [--pdf FILE] [MAP]
+//   tlmview [--pdf FILE [--print]] [MAP]
 //
-// With --pdf the print command writes FILE instead of asking for a printer.
+// With --pdf the print command writes FILE instead of asking for a printer;
+// --print then prints MAP as shown in the window when it opens and quits,
+// without a dialog (exit code 0 when the page was written).
 
+#include "QtGerman.h"
 #include "velmar32.h"
 
 #include <QAction>
@@ -12,8 +15,10 @@
 #include <QMenuBar>
 #include <QPrinter>
 #include <QStatusBar>
+#include <QTimer>
 #include <QVBoxLayout>
 
+#include <cstdio>
 #include <string>
 
 namespace {
@@ -56,14 +61,22 @@ int32_t hostCallback(TLM_HWND window, uint32_t message, uintptr_t wParam, intptr
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    QtGerman::install(app);
     QStringList args = app.arguments();
     args.removeFirst();
     QString mapPath;
+    bool printAndQuit = false;
     for (int i = 0; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--pdf") && i + 1 < args.size())
             pdfFile = args[++i];
+        else if (args[i] == QLatin1String("--print"))
+            printAndQuit = true;
         else
             mapPath = args[i];
+    }
+    if (printAndQuit && (pdfFile.isEmpty() || mapPath.isEmpty())) {
+        std::fputs("tlmview: --print needs --pdf FILE and a map\n", stderr);
+        return 2;
     }
     if (!pdfFile.isEmpty())
         TLM_SetPrintDialogFunction(&printToPdf);
@@ -93,10 +106,14 @@ int main(int argc, char** argv) {
     QMenu* file = window.menuBar()->addMenu(QStringLiteral("&Datei"));
     command(file, QStringLiteral("Ö&ffnen..."), TLM_CMD_OPEN);
     command(file, QStringLiteral("&Schließen"), TLM_CMD_CLOSE);
-    file->addAction(QStringLiteral("&Drucken..."), [&] {
-        TLM_PRINTPARAMS params{&window, map, TLM_PRINT_SCALEBAR, "tlmview", 25000, 297, 210};
-        TLM_Print(&params);
-    });
+    // Scale 0: the visible part of the window, fitted to the page. Any fixed
+    // scale suits only maps made for it and enlarges or shrinks every other
+    // map beyond what the user sees.
+    auto print = [&] {
+        TLM_PRINTPARAMS params{&window, map, TLM_PRINT_SCALEBAR, "tlmview", 0, 297, 210};
+        return TLM_Print(&params);
+    };
+    file->addAction(QStringLiteral("&Drucken..."), print);
     file->addSeparator();
     file->addAction(QStringLiteral("&Beenden"), &window, &QWidget::close);
     QMenu* view = window.menuBar()->addMenu(QStringLiteral("&Ansicht"));
@@ -117,7 +134,12 @@ int main(int argc, char** argv) {
     window.show();
     if (!mapPath.isEmpty()) {
         const std::string local = mapPath.toLocal8Bit().toStdString();
-        TLM_Wnd_OpenFile(map, local.c_str());
+        if (!TLM_Wnd_OpenFile(map, local.c_str()) && printAndQuit)
+            return 1;
+    }
+    if (printAndQuit) {
+        // Printed once the window has its size, as the user would.
+        QTimer::singleShot(0, &window, [&] { app.exit(print() == 1 ? 0 : 1); });
     }
     return app.exec();
 }

@@ -67,28 +67,52 @@ double scaleBarSegment(double metres) {
     }
 }
 
+QStringList PrintMargin::lines() const {
+    QStringList result;
+    if (!text.isEmpty())
+        result = text.split(QRegularExpression(QStringLiteral("\r\n|\r|\n")));
+    if (!scaleBar)
+        result.append(QStringLiteral("Maßstab 1:%1").arg(qlonglong(std::llround(scale))));
+    return result;
+}
+
+// Measured upwards from the bottom of the band: the scale bar's block
+// covers 0.5 to 3.5 text heights, the last text line stands two text heights
+// above the bottom (4.5 with the bar, so that it clears the block), each
+// earlier line one text height higher; half a text height of paper separates
+// the topmost of them from the map.
+namespace {
+double lastLineLevel(bool bar) {
+    return bar ? 4.5 : 2;
+}
+} // namespace
+
+int PrintMargin::height(const QFontMetrics& fm) const {
+    const qsizetype n = lines().size();
+    double levels = hasBar() ? 3.5 : 0;
+    if (n > 0)
+        levels = std::max(levels, lastLineLevel(hasBar()) + double(n - 1));
+    return int(std::ceil((levels + 0.5) * fm.height()));
+}
+
 void PrintMargin::draw(QPainter& painter) const {
     const QFontMetrics fm = painter.fontMetrics();
     const double cy = fm.height();
-    const double bottom = mapRect.bottom() + 1;
+    const double bottom = mapRect.bottom() + 1 + height(fm);
     const double width = mapRect.width();
     const QString scaleText = QStringLiteral("1:%1").arg(qlonglong(std::llround(scale)));
 
-    QStringList lines;
-    if (!text.isEmpty())
-        lines = text.split(QRegularExpression(QStringLiteral("\r\n|\r|\n")));
-    if (!scaleBar)
-        lines.append(QStringLiteral("Maßstab ") + scaleText);
-    // From the last line upwards, the last one two text heights above the
-    // bottom. The scale bar's block covers the bottom 3.5 text heights, so
-    // with the bar the lines stand above it instead of vanishing beneath it.
-    const double lastLine = scaleBar && groundPerPixel > 0 ? 4.5 : 2;
-    for (qsizetype k = 0; k < lines.size(); ++k) {
-        const QString& line = lines[lines.size() - 1 - k];
-        const double x = mapRect.left() + std::max(0.0, (width - fm.horizontalAdvance(line)) / 2.0);
+    const QStringList all = lines();
+    const double lastLine = lastLineLevel(hasBar());
+    for (qsizetype k = 0; k < all.size(); ++k) {
+        // A line wider than the page is shortened rather than cut by its edge.
+        const QString line = fm.elidedText(all[all.size() - 1 - k], Qt::ElideRight, std::max(1, pageWidth));
+        const double lineWidth = fm.horizontalAdvance(line);
+        double x = mapRect.left() + std::max(0.0, (width - lineWidth) / 2.0);
+        x = std::max(0.0, std::min(x, pageWidth - lineWidth));
         drawTextAt(painter, x, bottom - (lastLine + double(k)) * cy, line);
     }
-    if (!scaleBar || !(groundPerPixel > 0))
+    if (!hasBar())
         return;
 
     const double g = groundPerPixel * (cy + fm.horizontalAdvance(QStringLiteral("8888")));
@@ -119,8 +143,9 @@ void PrintMargin::draw(QPainter& painter) const {
     if (n > 4) {
         left = mapRect.left() + (width - (blockWidth + n * s)) / 2;
     } else {
+        // A narrow map: the bar may use the page from its left edge.
+        left = 0;
         n = std::clamp(int(std::floor((pageWidth - blockWidth) / s)), 0, 11);
-        left = mapRect.left();
     }
     painter.fillRect(QRectF(left, bottom - 3.5 * cy, blockWidth + n * s, 3 * cy), Background);
     for (int i = 0; i < n; ++i) {
@@ -134,7 +159,9 @@ void PrintMargin::draw(QPainter& painter) const {
         painter.setBrush(i % 2 ? Qt::black : Qt::white);
         painter.drawRect(QRectF(tick - s, bottom - 3 * cy, s, cy));
     }
-    const double x = left + scaleWidth + n * s;
+    // "Maßstab" and the scale behind the bar, inside the block: the
+    // block's last 2 text heights leave one text height of paper on each side.
+    const double x = left + n * s + cy;
     drawTextAt(painter, x, bottom - 3 * cy, QStringLiteral("Maßstab"));
     drawTextAt(painter, x, bottom - 2 * cy, scaleText);
 }
@@ -211,47 +238,61 @@ VELMAR32_API int32_t TLM_Print(const TLM_PRINTPARAMS* params) {
     // Ground millimetres per unzoomed map pixel.
     const double groundMm = 1000 * metresPerDisplayPixel(shown->id()) * windowZoom;
 
-    double scale = params->scale;
+    PrintMargin margin;
+    margin.text = params->text ? Cp1252::decode(params->text) : QString();
+    margin.scaleBar = params->flags & TLM_PRINT_SCALEBAR;
+    margin.scale = params->scale;
+    margin.groundPerPixel = groundMm > 0 ? 1 : 0; // only whether there is a bar counts for the height
+    margin.pageWidth = int(pixelsW);
+    // The map gets the page above the margin's band.
+    const double mapHeight = std::max(1.0, pixelsH - margin.height(painter.fontMetrics()));
+
     QRect mapRect;
     int mapX, mapY;
     double zoom;
-    if (scale > 0 && groundMm > 0) {
-        zoom = map->handle().setZoom(groundMm / scale / paperMmPerPixel);
-        mapRect = QRect(0, 0, int(pixelsW), int(pixelsH));
+    if (params->scale > 0 && groundMm > 0) {
+        zoom = map->handle().setZoom(groundMm / params->scale / paperMmPerPixel);
+        mapRect = QRect(0, 0, int(pixelsW), int(mapHeight));
         // Centred on the centre of the window's visible area.
         const double cx = (origin.x() + client.width() / 2.0) / windowZoom * zoom;
         const double cy = (origin.y() + client.height() / 2.0) / windowZoom * zoom;
-        mapX = int(std::floor(cx - pixelsW / 2));
-        mapY = int(std::floor(cy - pixelsH / 2));
+        mapX = int(std::floor(cx - mapRect.width() / 2.0));
+        mapY = int(std::floor(cy - mapRect.height() / 2.0));
     } else {
-        const double fit = std::min(pixelsW / std::max(1, client.width()), pixelsH / std::max(1, client.height()));
+        const double fit = std::min(pixelsW / std::max(1, client.width()), mapHeight / std::max(1, client.height()));
         zoom = map->handle().setZoom(windowZoom * fit);
         const double f = zoom / windowZoom;
-        mapRect = QRect(0, 0, int(std::min(pixelsW, client.width() * f)), int(std::min(pixelsH, client.height() * f)));
+        const int w = int(std::min(pixelsW, client.width() * f));
+        const int h = int(std::min(mapHeight, client.height() * f));
+        // Centred across the page when the height limits it.
+        mapRect = QRect(int((pixelsW - w) / 2), 0, w, h);
         mapX = int(std::floor(origin.x() * f));
         mapY = int(std::floor(origin.y() * f));
-        scale = groundMm > 0 ? groundMm / (zoom * paperMmPerPixel) : 0;
     }
+    // The scale of what is printed: the zoom the map took, which its limits
+    // may have kept from the one asked for.
+    const double scale = groundMm > 0 ? groundMm / (zoom * paperMmPerPixel) : params->scale;
 
     // One band: the whole page.
-    painter.fillRect(mapRect, Background);
+    painter.fillRect(QRectF(0, 0, pixelsW, pixelsH), Background);
     map->handle().draw(painter, mapRect, &mapRect, mapX, mapY);
     {
         Surface surface(&painter);
         surface.bindPrintJob(dup, mapRect, mapX, mapY);
         TLM_PAINTSTRUCT ps{surface.id(), 0, {mapRect.left(), mapRect.top(), mapRect.right() + 1, mapRect.bottom() + 1}};
-        if (TLM_HostCallback callback = window->callback())
+        if (TLM_HostCallback callback = window->callback()) {
+            // The host draws on the map only.
+            painter.save();
+            painter.setClipRect(mapRect);
             callback(0, TLM_WM_PAINT, 0, reinterpret_cast<intptr_t>(&ps));
+            painter.restore();
+        }
     }
     painter.fillRect(QRectF(0, mapRect.bottom() + 1, pixelsW, pixelsH - mapRect.bottom() - 1), Background);
 
-    PrintMargin margin;
-    margin.text = params->text ? Cp1252::decode(params->text) : QString();
-    margin.scaleBar = params->flags & TLM_PRINT_SCALEBAR;
     margin.scale = scale;
     margin.groundPerPixel = groundMm > 0 ? groundMm / zoom / 1000 : 0;
     margin.mapRect = mapRect;
-    margin.pageWidth = int(pixelsW);
     margin.draw(painter);
     return painter.end() ? 1 : 0;
 }

@@ -147,10 +147,11 @@ TEST(MediumFiles, StartFileAndMapsAreConsistentlyGeoreferenced) {
 TEST(MediumFiles, RegionalMapLayersHoldTheirElements) {
     auto m = openMap(QStringLiteral("KARTEN/AREA1330.TLM"));
     ASSERT_TRUE(m);
-    ASSERT_EQ(m->layerCount(), 3);
+    ASSERT_EQ(m->layerCount(), 4);
     EXPECT_EQ(Cp1252::decode(m->layers()[0].name), QStringLiteral("Höhenlinien"));
     EXPECT_EQ(Cp1252::decode(m->layers()[1].name), QStringLiteral("Kilometergitter"));
     EXPECT_EQ(Cp1252::decode(m->layers()[2].name), QStringLiteral("Namen"));
+    EXPECT_EQ(Cp1252::decode(m->layers()[3].name), QStringLiteral("Grundkarte"));
     // Count the pixels of each element over a band of tiles.
     long contour = 0, grid = 0, names = 0, lines = 0, zero = 0;
     const int tw = m->tileWidth(), th = m->tileHeight();
@@ -176,11 +177,34 @@ TEST(MediumFiles, RegionalMapLayersHoldTheirElements) {
     // pixels the colour of what lies beneath.
     const std::vector<RgbQuad> shown = m->palette();
     std::vector<RgbQuad> hidden = shown;
-    m->applyLayerMask(0b010, m->tileHeader(), hidden); // contours and names off
+    m->applyLayerMask(0b1010, m->tileHeader(), hidden); // contours and names off
     for (int b = 0; b < 32; ++b) {
         EXPECT_EQ(hidden[std::size_t(0x20 | b)], shown[std::size_t(b)]);
         EXPECT_EQ(hidden[std::size_t(0x40 | b)], shown[std::size_t(0x40 | b)]);
         EXPECT_EQ(hidden[std::size_t(0x80 | b)], shown[std::size_t(b)]);
+    }
+}
+
+// Switching off contours, grid and names leaves the base map, on the
+// regional maps and on the two layered overviews.
+TEST(MediumFiles, BaseMapStaysWhenTheOtherLayersAreOff) {
+    for (const char* file : {"KARTEN/AREA1330.TLM", "KARTEN/UEB_0250.TLM", "KARTEN/UEB_1600.TLM"}) {
+        auto m = openMap(QString::fromLatin1(file));
+        ASSERT_TRUE(m) << file;
+        const int count = m->layerCount();
+        ASSERT_GE(count, 3) << file;
+        ASSERT_EQ(Cp1252::decode(m->layers()[std::size_t(count - 1)].name), QStringLiteral("Grundkarte")) << file;
+        const std::vector<RgbQuad> shown = m->palette();
+        std::vector<RgbQuad> baseOnly = shown;
+        m->applyLayerMask(1u << (count - 1), m->tileHeader(), baseOnly);
+        // Every ground colour and every line keeps its colour; the rest
+        // shows the ground beneath it.
+        for (int b = 0; b < 32; ++b) {
+            EXPECT_EQ(baseOnly[std::size_t(b)], shown[std::size_t(b)]) << file << ' ' << b;
+            EXPECT_EQ(baseOnly[std::size_t(0x60 | b)], shown[std::size_t(0x60 | b)]) << file << ' ' << b;
+            EXPECT_EQ(baseOnly[std::size_t(0x40 | b)], shown[std::size_t(b)]) << file << ' ' << b;
+            EXPECT_EQ(baseOnly[std::size_t(0x80 | b)], shown[std::size_t(b)]) << file << ' ' << b;
+        }
     }
 }
 

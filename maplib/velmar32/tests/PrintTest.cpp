@@ -55,6 +55,32 @@ QImage render(const std::string& pdf, int dpi) {
     return QImage(prefix + QStringLiteral(".pgm")).convertToFormat(QImage::Format_Grayscale8);
 }
 
+// Page 1 of a PDF in colour at `dpi`; null when pdftoppm fails.
+QImage renderColour(const std::string& pdf, int dpi) {
+    const QString prefix = QString::fromStdString(pdf + ".colour");
+    const int rc = QProcess::execute(QStringLiteral("pdftoppm"),
+                                     {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-png"),
+                                      QStringLiteral("-singlefile"), QString::fromStdString(pdf), prefix});
+    if (rc != 0)
+        return {};
+    return QImage(prefix + QStringLiteral(".png")).convertToFormat(QImage::Format_RGB32);
+}
+
+// The test maps are blue-green; margin text and bar are black, white or grey.
+bool isMapColour(QRgb c) {
+    return qBlue(c) - qGreen(c) > 40;
+}
+
+// The box of all map-coloured pixels.
+QRect mapBox(const QImage& image) {
+    QRect box;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (isMapColour(image.pixel(x, y)))
+                box |= QRect(x, y, 1, 1);
+    return box;
+}
+
 // The longest horizontal run of black pixels in row y.
 int longestRun(const QImage& image, int y) {
     int best = 0;
@@ -133,6 +159,65 @@ TEST(Velmar32Print, ToPdfWithScaleBar) {
     // Some text was drawn near the bottom.
     EXPECT_GT(*std::max_element(textRuns.begin(), textRuns.end()), 0);
 
+    TLM_SetPrintDialogFunction(nullptr);
+    delete static_cast<QWidget*>(TLM_Wnd_GetWidget(w));
+}
+
+// The margin has a band of its own below the map: the bar, its caption and
+// the text lines neither cover the map nor pass the page edge, at a given
+// scale and fitted to the page.
+TEST(Velmar32Print, MarginBelowTheMapAndInsideThePage) {
+    TestMaps maps;
+    const std::string path = maps.write("big.tlm", 2400, 1600);
+    const TLM_HWND w =
+        TLM_Wnd_Create("TolmGraphicWindow", nullptr, 0, reinterpret_cast<const void*>(&PrintHost::callback));
+    static_cast<QWidget*>(TLM_Wnd_GetWidget(w))->resize(400, 300);
+    ASSERT_EQ(TLM_Wnd_OpenFile(w, path.c_str()), 1);
+    TLM_SetPrintDialogFunction(&PrintHost::dialog);
+    PrintHost::answer = 1;
+
+    for (const double scale : {10000.0, 0.0}) {
+        PrintHost::pdf = maps.path(scale > 0 ? "scale.pdf" : "fit.pdf");
+        TLM_PRINTPARAMS params{nullptr, w, TLM_PRINT_SCALEBAR, "Erste Zeile\nZweite Zeile", scale, 297, 210};
+        ASSERT_EQ(TLM_Print(&params), 1) << scale;
+        const QImage page = renderColour(PrintHost::pdf, 50);
+        ASSERT_FALSE(page.isNull()) << "pdftoppm";
+        const QRect map = mapBox(page);
+        ASSERT_FALSE(map.isEmpty()) << scale;
+        // Nothing dark lies beside the map or right of it, and below the
+        // map nothing of the map: every dark pixel of the margin (text, bar)
+        // is below the map's bottom edge and within its right edge.
+        int darkBelow = 0;
+        for (int y = 0; y < page.height(); ++y) {
+            for (int x = 0; x < page.width(); ++x) {
+                const QRgb c = page.pixel(x, y);
+                if (isMapColour(c) || qGray(c) > 100)
+                    continue;
+                if (map.contains(x, y))
+                    continue; // the map's own dark pixels
+                EXPECT_GT(y, map.bottom()) << scale << " dark pixel beside the map at " << x << ',' << y;
+                EXPECT_LE(x, std::max(map.right(), page.width() * 19 / 20))
+                    << scale << " margin beyond the page edge at " << x << ',' << y;
+                ++darkBelow;
+                if (HasFailure())
+                    return;
+            }
+        }
+        // The bar (a long black outline) stands below the map.
+        const std::vector<int> runs = rowRuns(page, map.bottom() + 1, page.height());
+        EXPECT_GT(*std::max_element(runs.begin(), runs.end()), page.width() / 4) << scale;
+        EXPECT_GT(darkBelow, 100) << scale;
+        if (scale == 0) {
+            // Fitted: the window's 4:3 fills the page in one direction.
+            EXPECT_NEAR(double(map.width()) / map.height(), 4.0 / 3.0, 0.05);
+            EXPECT_GT(map.height(), page.height() * 3 / 4);
+        } else {
+            // At a scale the printed area is centred on the window's centre
+            // near the map's top left corner: the map reaches the right
+            // edge of the printable area.
+            EXPECT_GT(map.right(), page.width() * 9 / 10);
+        }
+    }
     TLM_SetPrintDialogFunction(nullptr);
     delete static_cast<QWidget*>(TLM_Wnd_GetWidget(w));
 }
