@@ -24,6 +24,7 @@
 #include <thread>
 #include <vector>
 
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
@@ -38,11 +39,30 @@ constexpr auto StartTimeout = std::chrono::seconds(10);
 // A request may open a message box on the server's screen; wait for the user.
 constexpr auto ReplyTimeout = std::chrono::seconds(120);
 
+// The link program that belongs to this library when the settings name none:
+// the one installed with it (the library's directory to the program
+// directory, fixed at build time), else the one beside it in a build tree.
+std::string companionProgram() {
+    Dl_info info{};
+    if (dladdr(reinterpret_cast<void*>(&companionProgram), &info) == 0 || info.dli_fname == nullptr)
+        return {};
+    const std::filesystem::path libraryDir = std::filesystem::path(info.dli_fname).parent_path();
+    for (const auto& candidate : {libraryDir / ZOZI32_GPSLINK_FROM_LIBDIR, libraryDir / "gpslink"}) {
+        if (access(candidate.c_str(), X_OK) == 0)
+            return candidate.lexically_normal().string();
+    }
+    return {};
+}
+
 // Starts the link program from the "Application" key, detached from this
-// process (its own session, no inherited descriptors).
+// process (its own session, no inherited descriptors). The link program
+// writes that key at every start; before its first start, or when the program
+// it names is gone, the library starts its own companion.
 bool startServer() {
-    const std::string program = ProfileFile::read(LinkPaths::tolmIniPath(), "NMEA", "Application");
+    std::string program = ProfileFile::read(LinkPaths::tolmIniPath(), "NMEA", "Application");
     if (program.empty() || access(program.c_str(), X_OK) != 0)
+        program = companionProgram();
+    if (program.empty())
         return false;
     std::vector<char> path(program.begin(), program.end());
     path.push_back(0);
