@@ -88,7 +88,7 @@ TEST(HDBTool, BuildsInspectsDumpsAndFinds) {
     EXPECT_NE(r.out.find("record size: 44 bytes"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("tree depth: 1"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("IntegerField           30     4  RELATION:N6"), std::string::npos) << r.out;
-    EXPECT_EQ(run(t + " hdb-info " + out + " 2>/dev/null").status, 1); // no code word
+    EXPECT_EQ(run(t + " hdb-info " + out + " --codeword '' 2>/dev/null").status, 1); // read as a plain file
 
     r = run(t + " hdb-find " + out + " MAI --prefix --codeword Kennmark");
     ASSERT_EQ(r.status, 0);
