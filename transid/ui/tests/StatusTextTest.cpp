@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 using Modul::ShowCoord;
 
 namespace {
@@ -52,11 +54,12 @@ TEST(DegMinSec, RoundingSignsAndLetters) {
         {0.0, "NS", "0° 00' 00,0\" N", "zero takes the first letter"},
         {8.0 + 1.0 / 3600 * 5.25, "OW", "8° 00' 05,3\" O", "tenths of a second rounded half up"},
         {50.0 + 59.0 / 60 + 59.96 / 3600, "NS", "51° 00' 00,0\" N", "59.96 seconds carry into the minute"},
-        {-33.0 - 0.04 / 3600, "NS", "33° 00' 00,0\" S", "rounded half up, not away from zero"},
+        {-33.0 - 0.04 / 3600, "NS", "33° 00' 00,0\" S", ""},
+        {-0.5 / 36000, "NS", "0° 00' 00,0\" N", "half a tenth south rounds up to zero, which is north"},
         {-33.0 - 0.06 / 3600, "NS", "33° 00' 00,1\" S", ""},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(ShowCoord::degMinSec(c.value, c.letters), QString::fromUtf8(c.expected)) << c.legend;
+        EXPECT_EQ(ShowCoord::degMinSec(c.value, c.letters).toStdString(), std::string(c.expected)) << c.legend;
 }
 
 TEST_F(StatusText, EveryChoiceOfSystems) {
