@@ -4,6 +4,7 @@
 #include "MainWindow.h"
 #include "ModulBasis.h"
 #include "Paths.h"
+#include "PlatformDialogs.h"
 #include "StartupSequence.h"
 
 TAppInitModule::Options TAppInitModule::parseArguments(const QStringList& arguments) {
@@ -14,8 +15,30 @@ TAppInitModule::Options TAppInitModule::parseArguments(const QStringList& argume
             options.dataRoot = arguments[++i];
         else if (argument.startsWith(QStringLiteral("--data=")))
             options.dataRoot = argument.mid(7);
+        else if (argument == QStringLiteral("--help") || argument == QStringLiteral("-h"))
+            options.help = true;
+        else if (argument == QStringLiteral("--version"))
+            options.version = true;
     }
     return options;
+}
+
+QString TAppInitModule::usageText() {
+    return QStringLiteral("Aufruf: vistrel [--data VERZEICHNIS]\n"
+                          "\n"
+                          "Zeigt die topographischen Karten eines Datenträgers.\n"
+                          "\n"
+                          "  --data VERZEICHNIS  Wurzel des Datenträgers (mit KARTEN/CD.TXT)\n"
+                          "  --help, -h          diese Hilfe ausgeben und beenden\n"
+                          "  --version           die Version ausgeben und beenden\n"
+                          "\n"
+                          "Ohne --data wird der Datenträger in VISTREL_DATA, im Laufwerk aus\n"
+                          "VISTREL.ini (Abschnitt [Extension], DataDrive=) und unter /media und\n"
+                          "/mnt gesucht.\n");
+}
+
+QString TAppInitModule::versionLine() {
+    return productName() + QLatin1Char(' ') + versionText();
 }
 
 TAppInitModule::TAppInitModule(Options options) : m_options(std::move(options)) {}
@@ -34,7 +57,10 @@ QString TAppInitModule::versionText() {
 }
 
 QString TAppInitModule::copyrightText() {
-    return QStringLiteral("Kartendaten: © Landesvermessungsamt, Stand 2002\n"
+    // The same program reads official media and the generated demo medium,
+    // and nothing on a medium says which one it is: the notice names both.
+    return QStringLiteral("Kartendaten: © Landesvermessungsamt, Stand 2002; Demo-Datenträger: "
+                          "generierte, fiktive Region\n"
                           "Programm: © 1998–2002 Dremal Software");
 }
 
@@ -51,9 +77,18 @@ bool TAppInitModule::initApp() {
         m_options.places ? *m_options.places : DataMedium::defaultSearchPlaces(m_options.dataRoot);
     const std::optional<QString> root = DataMedium::locate(places, basis.mainWindow(), basis.appTitle());
     std::optional<DataMedium::StartupData> data;
+    QString problem;
     if (root)
-        data = DataMedium::readStartupData(*root);
+        data = DataMedium::readStartupData(*root, &problem);
     if (!data) {
+        // Without a medium the user cancelled; a medium whose start-up file
+        // is missing or wrong is a failure the user must hear about.
+        if (root) {
+            Platform::dialogs().messageBox(basis.mainWindow(),
+                                           problem + QStringLiteral("\n\nDas Programm wird beendet."), basis.appTitle(),
+                                           Platform::MsgButtons::Ok, Platform::MsgIcon::Error);
+            m_exitCode = 2;
+        }
         basis.terminate();
         return false;
     }

@@ -20,10 +20,16 @@ public:
         QString dataRoot; // --data DIR
         // Where to look for the data medium; the machine's usual places when unset.
         std::optional<DataMedium::SearchPlaces> places;
+        bool help = false;    // --help, -h: print the usage and end
+        bool version = false; // --version: print the version and end
     };
 
-    // "--data DIR" or "--data=DIR"; other arguments are left to the toolkit.
+    // "--data DIR" or "--data=DIR", "--help" (or "-h"), "--version"; other
+    // arguments are left to the toolkit.
     static Options parseArguments(const QStringList& arguments);
+    // What --help and --version print.
+    static QString usageText();
+    static QString versionLine();
 
     explicit TAppInitModule(Options options);
     ~TAppInitModule();
@@ -31,6 +37,10 @@ public:
     // The start-up sequence. False when the program is to end (another
     // viewer was brought to the front, no data medium, bad start-up data).
     bool initApp();
+    // The program's exit code after initApp returned false: 0 when another
+    // viewer took over or the user cancelled the search for the medium,
+    // non-zero when the start-up data of the medium is missing or invalid.
+    int exitCode() const { return m_exitCode; }
 
     Modul::Basis* basis() const { return m_basis.get(); }
     const DataMedium::StartupData& startupData() const { return m_data; }
@@ -45,4 +55,5 @@ private:
     std::unique_ptr<Modul::Basis> m_basis;
     std::unique_ptr<LeftRightDataPageManager> m_pages;
     DataMedium::StartupData m_data;
+    int m_exitCode = 0;
 };

@@ -65,25 +65,44 @@ QString regionalMapFile(int cdNumber) {
     return QString::fromLatin1(RegionalMaps[static_cast<std::size_t>(cdNumber - 1)]);
 }
 
-std::optional<StartupData> parseStartupData(const QByteArray& text) {
+std::optional<StartupData> parseStartupData(const QByteArray& text, QString* problem) {
+    const auto invalid = [problem](const QString& what) -> std::optional<StartupData> {
+        if (problem)
+            *problem = what;
+        return std::nullopt;
+    };
     const char* p = text.constData();
     const char* end = p + text.size();
     StartupData data;
-    if (!readInt(p, end, data.cdNumber) || !readDouble(p, end, data.easting) || !readDouble(p, end, data.northing))
-        return std::nullopt;
+    if (!readInt(p, end, data.cdNumber))
+        return invalid(QStringLiteral("Die CD-Nummer (erster Wert) fehlt oder ist keine ganze Zahl."));
+    if (!readDouble(p, end, data.easting))
+        return invalid(QStringLiteral("Der Rechtswert des Startpunkts (zweiter Wert) fehlt oder ist keine Zahl."));
+    if (!readDouble(p, end, data.northing))
+        return invalid(QStringLiteral("Der Hochwert des Startpunkts (dritter Wert) fehlt oder ist keine Zahl."));
     if (data.cdNumber < 1 || data.cdNumber > 5)
-        return std::nullopt;
+        return invalid(QStringLiteral("Die CD-Nummer %1 liegt nicht zwischen 1 und 5.").arg(data.cdNumber));
     return data;
 }
 
-std::optional<StartupData> readStartupData(const QString& root) {
-    const QString path = MediumPath::resolve(root, QStringLiteral("KARTEN/CD.TXT"));
-    if (path.isEmpty())
+std::optional<StartupData> readStartupData(const QString& root, QString* problem) {
+    const QString expected = withSlash(root) + QStringLiteral("KARTEN/CD.TXT");
+    const auto failed = [problem](const QString& file, const QString& what) -> std::optional<StartupData> {
+        if (problem)
+            *problem = QStringLiteral("Die Startdatei %1 %2").arg(QDir::toNativeSeparators(file), what);
         return std::nullopt;
+    };
+    const QString path = MediumPath::resolve(root, QStringLiteral("KARTEN/CD.TXT"));
+    if (path.isEmpty() || !QFileInfo(path).isFile())
+        return failed(expected, QStringLiteral("fehlt."));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    return parseStartupData(file.read(MaxStartupFileSize));
+        return failed(path, QStringLiteral("kann nicht gelesen werden."));
+    QString what;
+    const std::optional<StartupData> data = parseStartupData(file.read(MaxStartupFileSize), &what);
+    if (!data)
+        return failed(path, QStringLiteral("ist ungültig:\n") + what);
+    return data;
 }
 
 QString systemConfigDirectory() {

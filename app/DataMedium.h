@@ -29,9 +29,12 @@ struct StartupData {
 
 // Three values: the CD number, then easting, then northing, separated by any
 // white space. Valid only when all three were read and the CD number is 1..5.
-std::optional<StartupData> parseStartupData(const QByteArray& text);
+// When invalid, `problem` (if given) gets what is wrong, as a German sentence.
+std::optional<StartupData> parseStartupData(const QByteArray& text, QString* problem = nullptr);
 // Reads KARTEN/CD.TXT below the root (names matched case-insensitively).
-std::optional<StartupData> readStartupData(const QString& root);
+// When that fails, `problem` (if given) gets a German message naming the file
+// and what is wrong with it.
+std::optional<StartupData> readStartupData(const QString& root, QString* problem = nullptr);
 
 // The machine-wide settings folder ("Windows directory" of the original
 // program): VISTREL_SYSCONFDIR, else XDG_CONFIG_HOME, else ~/.config.

@@ -7,6 +7,9 @@
 #include "StartupSequence.h"
 
 #include <QFileInfo>
+#include <QPointer>
+#include <QTextBrowser>
+#include <QUrl>
 
 namespace Modul::Help {
 
@@ -18,16 +21,53 @@ QString helpFileName(const QString& programPath) {
     return stem + QStringLiteral(".html");
 }
 
-void openHelp() {
-    const QString file = helpFileName(Basis::programFilePath());
-    // A missing page would only show the viewer's own complaint; say it here.
-    const bool opened = QFileInfo(file).isFile() && Platform::dialogs().openDocument(file);
-    if (opened)
-        return;
+namespace {
+
+QPointer<QTextBrowser>& ownWindow() {
+    static QPointer<QTextBrowser> window;
+    return window;
+}
+
+void showInOwnWindow(const QString& file) {
     Basis* basis = Basis::instance();
-    Platform::dialogs().messageBox(basis ? basis->mainWindow() : nullptr, QStringLiteral("Konnte Hilfe nicht öffnen"),
-                                   basis ? basis->appTitle() : QString(), Platform::MsgButtons::Ok,
-                                   Platform::MsgIcon::Error);
+    QPointer<QTextBrowser>& window = ownWindow();
+    if (!window) {
+        // A window of its own beside the main window, gone with it.
+        window = new QTextBrowser(basis ? basis->mainWindow() : nullptr);
+        window->setWindowFlag(Qt::Window);
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        window->setObjectName(QStringLiteral("HelpWindow"));
+        window->setOpenExternalLinks(true);
+        window->resize(720, 640);
+    }
+    window->setWindowTitle((basis ? basis->appTitle() : applicationTitle()) + QStringLiteral(" – Hilfe"));
+    window->setSource(QUrl::fromLocalFile(QFileInfo(file).absoluteFilePath()));
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+} // namespace
+
+QTextBrowser* helpWindow() {
+    return ownWindow().data();
+}
+
+void openHelpFile(const QString& file) {
+    if (!QFileInfo(file).isFile()) {
+        // A missing page would only show the viewer's own complaint; say it here.
+        Basis* basis = Basis::instance();
+        Platform::dialogs().messageBox(
+            basis ? basis->mainWindow() : nullptr, QStringLiteral("Konnte Hilfe nicht öffnen"),
+            basis ? basis->appTitle() : applicationTitle(), Platform::MsgButtons::Ok, Platform::MsgIcon::Error);
+        return;
+    }
+    if (!Platform::dialogs().openDocument(file))
+        showInOwnWindow(file);
+}
+
+void openHelp() {
+    openHelpFile(helpFileName(Basis::programFilePath()));
 }
 
 namespace {
@@ -38,6 +78,7 @@ const Startup::Registration registration(Startup::HelpContents, "help contents",
     action->setToolbarBitmapName(QStringLiteral("Modul_Help_Help16"));
     action->setToolbarCategory(QStringLiteral("CAT_HELP"));
     action->setHint(QStringLiteral("Hilfe aufrufen"));
+    action->setShortcut(QKeySequence::HelpContents);
     registerAction(action);
 });
 

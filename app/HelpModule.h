@@ -2,14 +2,23 @@
 
 #include <QString>
 
+class QTextBrowser;
+
 namespace Modul::Help {
 
 // The help page: the program path with its extension replaced by ".html"
 // ("vistrel" gives "vistrel.html").
 QString helpFileName(const QString& programPath);
 
-// Opens the help page in the desktop's viewer without waiting; when that
-// fails, says so ("Konnte Hilfe nicht öffnen").
+// Opens the help page in the desktop's viewer without waiting; where no
+// viewer can be started, shows it in a help window of the program's own. A
+// help page that is missing is reported ("Konnte Hilfe nicht öffnen").
 void openHelp();
+// The same for a given help page.
+void openHelpFile(const QString& file);
+
+// The program's own help window, none before it was needed (or after the
+// user closed it).
+QTextBrowser* helpWindow();
 
 } // namespace Modul::Help

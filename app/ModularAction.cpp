@@ -235,9 +235,17 @@ int TMapUpDownAction::target() const {
 }
 
 void TMapUpDownAction::execute() {
+    MapActionTarget* sequence = MapActionTarget::instance();
     const int number = target();
-    if (number != 0)
-        MapActionTarget::instance()->selectMap(number);
+    if (number == 0)
+        return;
+    // A map that cannot be opened (the user was told) is stepped over, so
+    // that the maps beyond it can still be reached.
+    for (int n = number; n >= 1 && n <= sequence->mapCount(); n += m_step) {
+        sequence->selectMap(n);
+        if (sequence->currentMapNumber() == n)
+            break;
+    }
 }
 
 void TMapUpDownAction::update() {

@@ -3,6 +3,7 @@
 #include "ImageList.h"
 #include "ModularAction.h"
 
+#include <QActionGroup>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -22,15 +23,33 @@ void copyState(QAction* item, const TModularAction* action) {
     item->setVisible(action->isVisible());
 }
 
+// The action an item is bound to, kept on the item.
+const char* const BoundAction = "boundModularAction";
+
+TModularAction* boundAction(QAction* item) {
+    return qobject_cast<TModularAction*>(item->property(BoundAction).value<QObject*>());
+}
+
 } // namespace
 
 void bindToAction(QAction* item, TModularAction* action) {
     copyState(item, action);
+    item->setProperty(BoundAction, QVariant::fromValue<QObject*>(action));
     QObject::connect(action, &QAction::changed, item, [item, action] { copyState(item, action); });
     QObject::connect(item, &QAction::triggered, action, [item, action] {
         // The item toggled itself; the action decides the checked state.
         item->setChecked(action->isChecked());
         action->trigger();
+        // In a radio group the entry the action replaced shows its state at
+        // once, not only when the application is next idle.
+        if (QActionGroup* group = item->actionGroup()) {
+            for (QAction* other : group->actions()) {
+                if (TModularAction* bound = boundAction(other)) {
+                    bound->update();
+                    copyState(other, bound);
+                }
+            }
+        }
     });
 }
 
@@ -91,8 +110,21 @@ void ModularActionMenu::insert(TModularAction* action, ImageList* menuImages) {
     if (item == nullptr || !pendingGroup.isEmpty())
         return;
     action->setText(item->text());
-    if (item->menu() == nullptr)
+    if (item->menu() == nullptr) {
         bindToAction(item, action);
+        // Keyboard shortcuts live on the menu entry, which is part of the
+        // main window (a toolbar button with the same keys would make them
+        // ambiguous).
+        item->setShortcut(action->shortcut());
+        if (qobject_cast<TMapFunctionAction*>(action) != nullptr) {
+            QActionGroup*& group = m_functionGroups[current];
+            if (group == nullptr) {
+                group = new QActionGroup(current);
+                group->setExclusionPolicy(QActionGroup::ExclusionPolicy::Exclusive);
+            }
+            group->addAction(item);
+        }
+    }
     if (menuImages != nullptr && !action->menuBitmap().isNull()) {
         const int index = menuImages->addMasked(action->menuBitmap());
         item->setIcon(menuImages->pixmap(index));

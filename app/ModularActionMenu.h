@@ -6,6 +6,7 @@
 
 class ImageList;
 class QAction;
+class QActionGroup;
 class QMenuBar;
 class QWidget;
 class TModularAction;
@@ -38,6 +39,9 @@ private:
     QMenuBar* m_root;
     // (parent container, group name) -> the separator that closes the group.
     QHash<QPair<QWidget*, QString>, QAction*> m_groups;
+    // The map functions of one menu exclude each other: their entries form
+    // one radio group per menu.
+    QHash<QWidget*, QActionGroup*> m_functionGroups;
 };
 
 // Makes an item or a button show an action's caption, hint, enabled and

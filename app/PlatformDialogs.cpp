@@ -2,6 +2,7 @@
 
 #include <QColorDialog>
 #include <QDesktopServices>
+#include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPrintDialog>
@@ -30,11 +31,39 @@ QMessageBox::Icon toQtIcon(MsgIcon icon) {
     return QMessageBox::NoIcon;
 }
 
+// Message boxes written to a file instead of shown, each answered with its
+// first button: for running the program without anyone at the screen (the
+// program-start tests). The other dialogs are the Qt ones.
+class LoggedMessages : public QtDialogs {
+public:
+    explicit LoggedMessages(QString log) : m_log(std::move(log)) {}
+
+    MsgResult messageBox(QWidget*, const QString& text, const QString& caption, MsgButtons buttons, MsgIcon) override {
+        QFile file(m_log);
+        if (file.open(QIODevice::Append)) {
+            QString flat = text;
+            flat.replace(QLatin1Char('\n'), QLatin1String("\\n"));
+            file.write((caption + QLatin1Char('\t') + flat + QLatin1Char('\n')).toUtf8());
+        }
+        return (buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoCancel) ? MsgResult::Yes : MsgResult::Ok;
+    }
+
+private:
+    QString m_log;
+};
+
 } // namespace
 
 Dialogs& dialogs() {
+    if (g_replacement)
+        return *g_replacement;
+    static const QString log = qEnvironmentVariable("VISTREL_DIALOG_LOG");
+    if (!log.isEmpty()) {
+        static LoggedMessages logged(log);
+        return logged;
+    }
     static QtDialogs qtDialogs;
-    return g_replacement ? *g_replacement : qtDialogs;
+    return qtDialogs;
 }
 
 void setDialogs(Dialogs* replacement) {

@@ -13,6 +13,7 @@ const Startup::Registration registration(Startup::Quit, "quit", [](Startup::Cont
     auto* action = new TModularAction(window);
     action->setAction(exit);
     action->setMenuPath(QStringLiteral("&Karte|(CAT_QUIT)|&Beenden"));
+    action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     registerAction(action);
 });
 

@@ -1,8 +1,13 @@
 #include "MainMapModule.h"
 
+#include "MainWindow.h"
 #include "MapTabCard.h"
+#include "ModulBasis.h"
+#include "PlatformDialogs.h"
 #include "TolmWindow.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QWidget>
 
 #include <cmath>
@@ -175,8 +180,29 @@ void MainMapModule::activateMapFunction(MapFunction* function) {
 }
 
 void MainMapModule::showMap(const Modul::Kartenfolge::Info& entry, bool showPage) {
-    SetMap(Modul::Kartenfolge::ResolvedPath(entry), 0.0, RememberedPosition(), showPage);
+    const QString path = Modul::Kartenfolge::ResolvedPath(entry);
+    SetMap(path, 0.0, RememberedPosition(), showPage);
+    if (Window() == nullptr)
+        return;
+    if (!isShownMap(entry)) {
+        // The window keeps what it showed; the user learns which file failed.
+        reportUnopenedMap(entry.mapFile, path);
+        return;
+    }
     Modul::Kartenfolge::NotifyOverview(entry);
+}
+
+void MainMapModule::reportUnopenedMap(const QString& name, const QString& path) {
+    const QFileInfo file(path);
+    const QString reason = !file.exists()       ? QStringLiteral("Die Datei fehlt.")
+                           : !file.isReadable() ? QStringLiteral("Die Datei kann nicht gelesen werden.")
+                                                : QStringLiteral("Die Datei ist beschädigt oder keine Kartendatei.");
+    Modul::Basis* basis = Modul::Basis::instance();
+    Platform::dialogs().messageBox(basis ? basis->mainWindow() : nullptr,
+                                   QStringLiteral("Die Karte „%1“ kann nicht geöffnet werden:\n%2\n%3")
+                                       .arg(name, QDir::toNativeSeparators(path), reason),
+                                   basis ? basis->appTitle() : Modul::applicationTitle(), Platform::MsgButtons::Ok,
+                                   Platform::MsgIcon::Exclamation);
 }
 
 bool MainMapModule::isShownMap(const Modul::Kartenfolge::Info& entry) const {

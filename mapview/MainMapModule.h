@@ -64,6 +64,8 @@ public:
 
 private:
     QWidget* createCard(QWidget* owner);
+    // Tells the user that the map file of a sequence entry could not be opened.
+    static void reportUnopenedMap(const QString& name, const QString& path);
 
     DataPageInfo m_page;
     QPointer<TMapTabCard> m_card;

@@ -67,6 +67,10 @@ void Sequence::Start(int n) {
     if (n < 1 || n > Count())
         n = 1;
     m_actions[size_t(n - 1)]->select(false);
+    // A damaged or missing map must not leave the user with an empty window:
+    // the next map that opens is shown instead (each failure was reported).
+    for (int k = 1; k < Count() && CurrentMapNumber() == 0; ++k)
+        m_actions[size_t((n - 1 + k) % Count())]->select(false);
 }
 
 int Sequence::CurrentMapNumber() const {

@@ -2,6 +2,7 @@
 
 #include "DynaPaint.h"
 #include "MapEvents.h"
+#include "MapNavigation.h"
 #include "ModulBasis.h"
 #include "TolmWindow.h"
 
@@ -45,6 +46,7 @@ TMapTabCard::TMapTabCard(QWidget* parent) : QFrame(parent) {
         guarded([&] { MapEvents::DispatchViewChanged(*sender, level); });
     };
     DynaPaint::Install(*wndMap);
+    new MapNavigation(*wndMap);
     _MapTabCard = this;
 }
 

@@ -196,6 +196,8 @@ TTolmWindow::TTolmWindow(QWidget* parent) : QAbstractScrollArea(parent) {
         bar->installEventFilter(this);
         connect(bar, &QAbstractSlider::actionTriggered, this, [this, bar, orientation](int) {
             const int axis = orientation == Qt::Horizontal ? 0 : 1;
+            // The user moved the view: from now on it stays where it was put.
+            m_centreOnResize = false;
             if (m_endScrollPending[axis])
                 return;
             m_endScrollPending[axis] = true;
@@ -336,6 +338,8 @@ void TTolmWindow::SetCenterPos(const Coord& position, const EdgeCallback& onEdge
     if (!m_map)
         return;
     m_centre = position;
+    if (!isVisible())
+        m_centreOnResize = true;
     Coord pixel{};
     pixel.type = TLM_COORD_MAP_PIXEL;
     pixel.zone = m_map;
@@ -454,6 +458,8 @@ void TTolmWindow::RecalcScrollBars() {
         updateScrollRanges();
     }
     if (m_map && m_centre.type != 0) {
+        if (!isVisible())
+            m_centreOnResize = true;
         Coord pixel{};
         pixel.type = TLM_COORD_MAP_PIXEL;
         pixel.zone = m_map;
@@ -618,6 +624,15 @@ void TTolmWindow::resizeEvent(QResizeEvent* event) {
         m_foregroundUsed = false;
     }
     updateScrollRanges();
+    // A window point means nothing after the view moved; only places in the
+    // map's or a coordinate system's terms are centred again.
+    if (m_centreOnResize && m_map && m_centre.type != 0 && !isWindowBound(m_centre.type)) {
+        // The bars the new ranges need must be in place before the client
+        // extent is taken.
+        setHorizontalScrollBarPolicy(horizontalScrollBarPolicy());
+        updateScrollRanges();
+        SetCenterPos(m_centre);
+    }
 }
 
 void TTolmWindow::scrollContentsBy(int dx, int dy) {
@@ -648,8 +663,10 @@ bool TTolmWindow::viewportEvent(QEvent* event) {
                 message.Msg += 1;
             else if (event->type() == QEvent::MouseButtonDblClick)
                 message.Msg += 2;
-            if (event->type() == QEvent::MouseButtonPress)
+            if (event->type() == QEvent::MouseButtonPress) {
                 setFocus(Qt::MouseFocusReason);
+                m_centreOnResize = false;
+            }
         }
         message.WParam = keyState(mouse->buttons(), mouse->modifiers());
         if (message.Msg >= WM_XBUTTONDOWN)

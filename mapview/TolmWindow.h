@@ -203,6 +203,11 @@ private:
     bool m_foregroundUsed = false;
     // The map's display size: the scroll ranges.
     QSize m_range;
+    // A centre asked for before the window had its final size (while it
+    // was hidden, during start-up) is applied again at each resize until the
+    // user moves the view; otherwise the start place would end up where the
+    // middle of the provisional size was.
+    bool m_centreOnResize = false;
     // A scroll-bar action waits for its end-of-scroll message.
     bool m_endScrollPending[2] = {false, false};
     bool m_barPressed[2] = {false, false};

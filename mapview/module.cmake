@@ -8,4 +8,6 @@ list(APPEND MAPVIEW_SOURCES
     ${CMAKE_CURRENT_SOURCE_DIR}/MapSequence.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/MapTabCard.h
     ${CMAKE_CURRENT_SOURCE_DIR}/MapTabCard.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/MapNavigation.h
+    ${CMAKE_CURRENT_SOURCE_DIR}/MapNavigation.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/MapModuleStartup.cpp)

@@ -3,6 +3,7 @@
 // libraries are stood in for by test actions registered at their order keys,
 // with their menu paths, bitmaps, categories and hints.
 #include "AboutBox.h"
+#include "AppEventListener.h"
 #include "AppInitModule.h"
 #include "DataPage.h"
 #include "ExtPageControl.h"
@@ -22,7 +23,10 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTextBrowser>
 #include <QToolBar>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -253,10 +257,30 @@ TEST_F(WholeMenu, HelpEntryOpensThePageBesideTheProgram) {
     EXPECT_EQ(dialogs.openedDocuments, QStringList{page});
     EXPECT_EQ(dialogs.messages.size(), 1);
 
+    // No viewer can be started: the page shows in a window of the program.
+    EXPECT_EQ(Modul::Help::helpWindow(), nullptr);
+    ASSERT_TRUE(TestSupport::writeFile(page, "<html><body><h1>Hilfe zum Test</h1></body></html>"));
     dialogs.openDocumentResult = false;
     help->trigger();
-    EXPECT_EQ(dialogs.messages.size(), 2) << "a viewer that cannot be started";
+    EXPECT_EQ(dialogs.messages.size(), 1) << "no failure message";
+    QTextBrowser* own = Modul::Help::helpWindow();
+    ASSERT_NE(own, nullptr);
+    EXPECT_TRUE(own->isVisible());
+    EXPECT_TRUE(own->isWindow());
+    EXPECT_TRUE(own->toPlainText().contains("Hilfe zum Test")) << own->toPlainText().toStdString();
+    EXPECT_EQ(own->source(), QUrl::fromLocalFile(page));
+    // Asked again, the same window comes to the front.
+    help->trigger();
+    EXPECT_EQ(Modul::Help::helpWindow(), own);
+    own->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(Modul::Help::helpWindow(), nullptr);
+
+    // A page that is really missing is still reported, viewer or not.
     QFile::remove(page);
+    help->trigger();
+    EXPECT_EQ(dialogs.messages.size(), 2);
+    EXPECT_EQ(Modul::Help::helpWindow(), nullptr);
 }
 
 TEST_F(WholeMenu, QuitEntryAsksBeforeClosing) {
@@ -272,6 +296,44 @@ TEST_F(WholeMenu, QuitEntryAsksBeforeClosing) {
     dialogs.messageAnswers = {Platform::MsgResult::Yes};
     quit->trigger();
     EXPECT_FALSE(window->isVisible());
+}
+
+namespace {
+struct CountingCloseListener : AppEventListener {
+    int asked = 0;
+    int closeQuery() override {
+        ++asked;
+        return NothingToSay;
+    }
+};
+} // namespace
+
+// F1 and Ctrl+Q typed into the shown main window: the help command, and the
+// close question on the same path as closing the window.
+TEST_F(WholeMenu, KeysForHelpAndQuit) {
+    window->showMaximized();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    EXPECT_EQ(entry(window->menuMain(), "&Hilfe", "&Inhalt")->shortcut(), QKeySequence(Qt::Key_F1));
+    EXPECT_EQ(entry(window->menuMain(), "&Karte", "&Beenden")->shortcut(), QKeySequence("Ctrl+Q"));
+
+    QFile::remove(QCoreApplication::applicationFilePath() + ".html");
+    QTest::keyClick(window, Qt::Key_F1);
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_EQ(dialogs.messages[0].text, QString::fromUtf8("Konnte Hilfe nicht öffnen"));
+
+    CountingCloseListener listener;
+    dialogs.messageAnswers = {Platform::MsgResult::No};
+    QTest::keyClick(window, Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_EQ(listener.asked, 1) << "the close listeners are asked first";
+    ASSERT_EQ(dialogs.messages.size(), 2);
+    EXPECT_EQ(dialogs.messages[1].text, QString("Wollen Sie das Programm wirklich beenden?"));
+    EXPECT_TRUE(window->isVisible()) << "answered No";
+    dialogs.messageAnswers = {Platform::MsgResult::Yes};
+    QTest::keyClick(window, Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_EQ(listener.asked, 2);
+    EXPECT_FALSE(window->isVisible());
+    Modul::Basis::instance()->forgetCloseListener(&listener);
 }
 
 namespace {
@@ -301,6 +363,8 @@ TEST_F(WholeMenu, StartupStateAndTexts) {
     EXPECT_EQ(basis->appTitle(), "vistrel (32-Bit-Version)");
     EXPECT_EQ(basis->appVersionText(), "Version 1.32");
     EXPECT_EQ(basis->copyrightText().count('\n'), 1) << "two lines";
+    // True for the generated demo medium as well as for official map data.
+    EXPECT_TRUE(basis->copyrightText().section('\n', 0, 0).contains("generierte, fiktive Region"));
     EXPECT_EQ(basis->basePath(), QDir(medium.path()).absolutePath() + "/");
     EXPECT_EQ(Singletons::Paths::instance().symbolDirectory(), QCoreApplication::applicationDirPath() + "/Symbole/");
     EXPECT_EQ(Singletons::Paths::instance().mapDirectory(), basis->basePath() + "KARTEN/");
@@ -331,7 +395,7 @@ TEST(Startup, StepsRunInOrderOfTheirKeys) {
     EXPECT_EQ(position("quit"), static_cast<int>(steps.size()) - 1);
 }
 
-TEST(Startup, BadStartupDataEndsTheProgramSilently) {
+TEST(Startup, BadStartupDataIsReportedAndEndsTheProgram) {
     qputenv("VISTREL_INSTANCE_KEY", QByteArray("bad-start-") + QByteArray::number(getpid()));
     const StartCase cases[] = {
         {"CD number 0", "0 3500000 5500000", "AREA1330.TLM"},
@@ -339,6 +403,10 @@ TEST(Startup, BadStartupDataEndsTheProgramSilently) {
         {"two values", "1 3500000", "AREA1330.TLM"},
         {"no CD.TXT", QByteArray(), "AREA1330.TLM"},
     };
+    const char* const reasons[] = {"Die CD-Nummer 0 liegt nicht zwischen 1 und 5.",
+                                   "Die CD-Nummer 6 liegt nicht zwischen 1 und 5.",
+                                   "Der Hochwert des Startpunkts (dritter Wert) fehlt", "fehlt."};
+    int index = 0;
     for (const StartCase& c : cases) {
         Platform::ScriptedDialogs dialogs;
         QTemporaryDir medium;
@@ -350,7 +418,13 @@ TEST(Startup, BadStartupDataEndsTheProgramSilently) {
         TAppInitModule init(options);
         EXPECT_FALSE(init.initApp()) << c.legend;
         EXPECT_TRUE(init.basis()->terminated()) << c.legend;
-        EXPECT_TRUE(dialogs.messages.isEmpty()) << c.legend << ": no message";
+        EXPECT_NE(init.exitCode(), 0) << c.legend << ": a failure, not a success";
+        ASSERT_EQ(dialogs.messages.size(), 1) << c.legend;
+        const Platform::ScriptedDialogs::MessageCall& message = dialogs.messages[0];
+        EXPECT_TRUE(message.text.startsWith("Die Startdatei " + medium.path() + "/KARTEN/CD.TXT "))
+            << message.text.toStdString();
+        EXPECT_TRUE(message.text.contains(QString::fromUtf8(reasons[index++]))) << message.text.toStdString();
+        EXPECT_EQ(message.icon, Platform::MsgIcon::Error);
         EXPECT_EQ(g_mapWindowSteps, before) << c.legend << ": no module created";
         EXPECT_FALSE(init.basis()->mainWindow()->isMainMenuAttached());
     }

@@ -11,8 +11,10 @@
 #include "ScriptedDialogs.h"
 #include "TolmWindow.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QScrollBar>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -37,12 +39,16 @@ protected:
         ASSERT_TRUE(ModuleTestSupport::writeMap(karten + "UEB_1600.TLM", Land));
         ASSERT_TRUE(ModuleTestSupport::writeMap(karten + "ueb_0250.tlm", Land));
         ASSERT_TRUE(ModuleTestSupport::writeMap(karten + "AREA2330.TLM", Detail));
+    }
+    // The start-up steps as the program runs them.
+    void start() {
         TAppInitModule::Options options;
         options.places = DataMedium::SearchPlaces{};
         options.places->commandLine = medium.path();
         init = std::make_unique<TAppInitModule>(options);
         ASSERT_TRUE(init->initApp());
     }
+    QString karten() const { return medium.path() + "/KARTEN/"; }
     void TearDown() override {
         delete MainMapModule::instance();
         init.reset();
@@ -55,6 +61,7 @@ protected:
 } // namespace
 
 TEST_F(MapModuleStartup, ModuleMapsAndActions) {
+    start();
     MainMapModule* module = MainMapModule::instance();
     ASSERT_NE(module, nullptr);
     EXPECT_EQ(MapWindowModule::instance(), module);
@@ -133,4 +140,94 @@ TEST_F(MapModuleStartup, ModuleMapsAndActions) {
     EXPECT_EQ(module->Window()->DimmerValue(), 204);
     actions[found + 5]->execute();
     EXPECT_EQ(module->Window()->DimmerValue(), 255);
+}
+
+// The main window is shown only after start-up, as the program's main() does
+// it: the map window gets its real size long after the first map was centred.
+TEST_F(MapModuleStartup, DefaultCentreHoldsOnceTheWindowIsShown) {
+    start();
+    MainMapModule* module = MainMapModule::instance();
+    ASSERT_NE(module, nullptr);
+    TMainWindow* window = init->basis()->mainWindow();
+    window->showMaximized();
+    TTolmWindow* map = module->Window();
+    ASSERT_NE(map, nullptr);
+    ASSERT_TRUE(ModuleTestSupport::processUntil([&] { return map->isVisible() && map->viewport()->width() > 300; }));
+    QCoreApplication::processEvents();
+    const QSize client = map->viewport()->size();
+    ASSERT_LT(client.width(), Land.width) << "the map is larger than the window";
+    ASSERT_LT(client.height(), Land.height);
+
+    Coord centre{};
+    centre.type = 1;
+    centre.zone = 3;
+    ASSERT_TRUE(module->Position(centre, TTolmWindow::AlignCenter));
+    EXPECT_NEAR(centre.y, 3501000, Land.metres) << "easting of the start place";
+    EXPECT_NEAR(centre.x, 5599000, Land.metres) << "northing of the start place";
+
+    // Once the user moved the view, a resize no longer pulls it back.
+    map->horizontalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    const int moved = map->scrollX();
+    window->showNormal();
+    window->resize(client.width() + 40, client.height() + 160);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(map->scrollX(), moved);
+}
+
+// A map of the sequence that cannot be opened: the user is told which file,
+// and the other maps stay usable from the menu and the map-change buttons.
+TEST_F(MapModuleStartup, DamagedMapOfTheSequence) {
+    {
+        QFile map(karten() + "UEB_1600.TLM");
+        ASSERT_TRUE(map.resize(300)) << "truncated";
+    }
+    start();
+    MainMapModule* module = MainMapModule::instance();
+    ASSERT_NE(module, nullptr);
+    Modul::Kartenfolge::Sequence& sequence = module->Sequence();
+
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_TRUE(dialogs.messages[0].text.contains("UEB_1600.TLM")) << dialogs.messages[0].text.toStdString();
+    EXPECT_TRUE(dialogs.messages[0].text.contains(QString::fromUtf8("beschädigt")))
+        << dialogs.messages[0].text.toStdString();
+    EXPECT_EQ(sequence.CurrentMapNumber(), 2) << "the next map is shown instead";
+
+    TMainWindow* window = init->basis()->mainWindow();
+    const QList<TModularAction*> actions = window->registeredActions();
+    TModularAction* back = nullptr;
+    TModularAction* forward = nullptr;
+    for (TModularAction* action : actions) {
+        if (action->hint() == QString::fromUtf8("Karte zurück"))
+            back = action;
+        if (action->hint() == QString::fromUtf8("Karte vorwärts"))
+            forward = action;
+    }
+    ASSERT_TRUE(back && forward);
+    window->updateModularActions();
+    EXPECT_FALSE(sequence.Action(1)->isChecked());
+    EXPECT_TRUE(sequence.Action(2)->isChecked()) << "the menu shows what is shown";
+    EXPECT_TRUE(forward->isEnabled());
+
+    forward->trigger();
+    EXPECT_EQ(sequence.CurrentMapNumber(), 3);
+    back->trigger();
+    EXPECT_EQ(sequence.CurrentMapNumber(), 2);
+    EXPECT_EQ(dialogs.messages.size(), 1);
+
+    // Back onto the damaged map: said again, and map 2 stays.
+    back->trigger();
+    EXPECT_EQ(sequence.CurrentMapNumber(), 2);
+    ASSERT_EQ(dialogs.messages.size(), 2);
+    EXPECT_TRUE(dialogs.messages[1].text.contains("UEB_1600.TLM"));
+    window->updateModularActions();
+    EXPECT_TRUE(sequence.Action(2)->isChecked());
+    EXPECT_FALSE(sequence.Action(1)->isChecked());
+
+    // A missing map is named as missing.
+    ASSERT_TRUE(QFile::remove(karten() + "AREA2330.TLM"));
+    sequence.Action(3)->trigger();
+    EXPECT_EQ(sequence.CurrentMapNumber(), 2);
+    ASSERT_EQ(dialogs.messages.size(), 3);
+    EXPECT_TRUE(dialogs.messages[2].text.contains("AREA2330.TLM"));
+    EXPECT_TRUE(dialogs.messages[2].text.contains("fehlt")) << dialogs.messages[2].text.toStdString();
 }

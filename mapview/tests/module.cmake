@@ -8,4 +8,5 @@ vistrel_add_test(NAME mapview_module_tests GUI
             ${CMAKE_CURRENT_LIST_DIR}/ModuleEventsTest.cpp
             ${CMAKE_CURRENT_LIST_DIR}/ModuleSequenceTest.cpp
             ${CMAKE_CURRENT_LIST_DIR}/ModuleStartupTest.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/ModuleNavigationTest.cpp
     LIBS "$<LINK_LIBRARY:WHOLE_ARCHIVE,mapview>" maplib app Qt6::Test)

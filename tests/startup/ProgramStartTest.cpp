@@ -58,15 +58,67 @@ bool answering(const QString& title) {
 
 } // namespace
 
-TEST_F(ProgramStart, BadCdNumberEndsSilently) {
-    QTemporaryDir medium;
-    writeFile(medium.path() + "/KARTEN/CD.TXT", "6\n3500000\n5500000\n");
-    writeFile(medium.path() + "/KARTEN/AREA1330.TLM", "");
-    QProcess viewer;
-    start(viewer, medium.path());
-    ASSERT_TRUE(viewer.waitForFinished(20000)) << "the viewer must end by itself";
-    EXPECT_EQ(viewer.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(viewer.exitCode(), 0);
+// A medium whose start-up file is missing or wrong: the user is told which
+// file and what is wrong, and the program ends with a failure code.
+TEST_F(ProgramStart, BadStartupDataIsReportedAndFails) {
+    struct Case {
+        const char* name;
+        const char* content; // nullptr: no CD.TXT at all
+        const char* reason;
+    } const cases[] = {
+        {"missing", nullptr, "fehlt"},
+        {"CD number 6", "6\n3500000\n5500000\n", "CD-Nummer 6 liegt nicht zwischen 1 und 5"},
+        {"CD number 0", "0 3500000 5500000", "CD-Nummer 0 liegt nicht zwischen 1 und 5"},
+        {"no easting", "1\nabc\n5500000\n", "Rechtswert"},
+        {"two values", "1 3500000\n", "Hochwert"},
+        {"empty", "", "CD-Nummer (erster Wert) fehlt"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir medium;
+        if (c.content)
+            writeFile(medium.path() + "/KARTEN/CD.TXT", c.content);
+        writeFile(medium.path() + "/KARTEN/AREA1330.TLM", "");
+        const QString log = sysconf.path() + "/dialogs.log";
+        QFile::remove(log);
+        environment.insert("VISTREL_DIALOG_LOG", log);
+        QProcess viewer;
+        start(viewer, medium.path());
+        ASSERT_TRUE(viewer.waitForFinished(20000)) << "the viewer must end by itself";
+        EXPECT_EQ(viewer.exitStatus(), QProcess::NormalExit);
+        EXPECT_NE(viewer.exitCode(), 0) << "a failure is not reported as success";
+        QFile file(log);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << "a message was shown";
+        const QString shown = QString::fromUtf8(file.readAll());
+        EXPECT_EQ(shown.count('\n'), 1) << "one message: " << shown.toStdString();
+        EXPECT_TRUE(shown.contains("KARTEN/CD.TXT")) << shown.toStdString();
+        EXPECT_TRUE(shown.contains(QString::fromUtf8(c.reason))) << shown.toStdString();
+    }
+}
+
+// --help and --version answer on standard output and end without starting
+// the user interface: with a platform that does not exist, any attempt to
+// open a window would fail.
+TEST_F(ProgramStart, HelpAndVersionPrintAndEnd) {
+    environment.insert("QT_QPA_PLATFORM", "no-such-platform");
+    struct Case {
+        const char* argument;
+        const char* expected;
+    } const cases[] = {{"--help", "Aufruf: vistrel [--data VERZEICHNIS]"},
+                       {"-h", "--version"},
+                       {"--version", "vistrel (32-Bit-Version) Version 1.32"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.argument);
+        QProcess viewer;
+        viewer.setProcessEnvironment(environment);
+        viewer.start(program, {c.argument});
+        ASSERT_TRUE(viewer.waitForFinished(20000));
+        EXPECT_EQ(viewer.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(viewer.exitCode(), 0);
+        const QString out = QString::fromLocal8Bit(viewer.readAllStandardOutput());
+        EXPECT_TRUE(out.contains(QString::fromUtf8(c.expected))) << out.toStdString();
+        EXPECT_TRUE(viewer.readAllStandardError().isEmpty());
+    }
 }
 
 TEST_F(ProgramStart, SecondInstanceHandsOverAndEnds) {
