@@ -7,6 +7,25 @@
 #include "PlatformDialogs.h"
 #include "StartupSequence.h"
 
+namespace {
+
+// The toolkit's command-line options that take a separate value.
+const QStringList& qtOptionsWithValue() {
+    static const QStringList options = {
+        QStringLiteral("-platform"),        QStringLiteral("-platformpluginpath"),
+        QStringLiteral("-platformtheme"),   QStringLiteral("-plugin"),
+        QStringLiteral("-qwindowgeometry"), QStringLiteral("-qwindowicon"),
+        QStringLiteral("-qwindowtitle"),    QStringLiteral("-style"),
+        QStringLiteral("-stylesheet"),      QStringLiteral("-session"),
+        QStringLiteral("-display"),         QStringLiteral("-geometry"),
+        QStringLiteral("-title"),           QStringLiteral("-name"),
+        QStringLiteral("-visual"),
+    };
+    return options;
+}
+
+} // namespace
+
 TAppInitModule::Options TAppInitModule::parseArguments(const QStringList& arguments) {
     Options options;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
@@ -19,18 +38,23 @@ TAppInitModule::Options TAppInitModule::parseArguments(const QStringList& argume
             options.help = true;
         else if (argument == QStringLiteral("--version"))
             options.version = true;
+        else if (qtOptionsWithValue().contains(argument))
+            ++i; // the toolkit's, with its value ("-style fusion")
+        else if (!argument.startsWith(u'-'))
+            options.files << argument;
     }
     return options;
 }
 
 QString TAppInitModule::usageText() {
-    return QStringLiteral("Aufruf: vistrel [--data VERZEICHNIS]\n"
+    return QStringLiteral("Aufruf: vistrel [--data VERZEICHNIS] [DATEI...]\n"
                           "\n"
                           "Zeigt die topographischen Karten eines Datenträgers.\n"
                           "\n"
                           "  --data VERZEICHNIS  Wurzel des Datenträgers (mit KARTEN/CD.TXT)\n"
                           "  --help, -h          diese Hilfe ausgeben und beenden\n"
                           "  --version           die Version ausgeben und beenden\n"
+                          "  DATEI               eine Karte (.tlm, .kmo) im Kartenfenster zeigen\n"
                           "\n"
                           "Ohne --data wird der Datenträger in VISTREL_DATA, im Laufwerk aus\n"
                           "VISTREL.ini (Abschnitt [Extension], DataDrive=) und unter /media und\n"

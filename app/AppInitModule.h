@@ -22,10 +22,12 @@ public:
         std::optional<DataMedium::SearchPlaces> places;
         bool help = false;    // --help, -h: print the usage and end
         bool version = false; // --version: print the version and end
+        QStringList files;    // files to open once the viewer runs
     };
 
-    // "--data DIR" or "--data=DIR", "--help" (or "-h"), "--version"; other
-    // arguments are left to the toolkit.
+    // "--data DIR" or "--data=DIR", "--help" (or "-h"), "--version"; an
+    // argument that is no option names a file to open; other options are
+    // left to the toolkit.
     static Options parseArguments(const QStringList& arguments);
     // What --help and --version print.
     static QString usageText();
@@ -42,6 +44,7 @@ public:
     // non-zero when the start-up data of the medium is missing or invalid.
     int exitCode() const { return m_exitCode; }
 
+    const Options& options() const { return m_options; }
     Modul::Basis* basis() const { return m_basis.get(); }
     const DataMedium::StartupData& startupData() const { return m_data; }
     LeftRightDataPageManager* pageManager() const { return m_pages.get(); }

@@ -6,6 +6,7 @@
 #include "PlatformDialogs.h"
 #include "StartupSequence.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QPointer>
 #include <QTextBrowser>
@@ -66,8 +67,18 @@ void openHelpFile(const QString& file) {
         showInOwnWindow(file);
 }
 
+QString helpFile(const QString& programPath) {
+    // An installed program finds its page among the installed data; in the
+    // build tree the page lies beside the program.
+    const QString installed = QDir::cleanPath(QFileInfo(programPath).absolutePath() +
+                                              QStringLiteral("/" VISTREL_HELP_FROM_BINDIR "/vistrel.html"));
+    if (QFileInfo(installed).isFile())
+        return installed;
+    return helpFileName(programPath);
+}
+
 void openHelp() {
-    openHelpFile(helpFileName(Basis::programFilePath()));
+    openHelpFile(helpFile(Basis::programFilePath()));
 }
 
 namespace {

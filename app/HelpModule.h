@@ -9,6 +9,9 @@ namespace Modul::Help {
 // The help page: the program path with its extension replaced by ".html"
 // ("vistrel" gives "vistrel.html").
 QString helpFileName(const QString& programPath);
+// The page the help command shows: the installed one (share/vistrel beside
+// the program's bin directory) when there is one, else helpFileName().
+QString helpFile(const QString& programPath);
 
 // Opens the help page in the desktop's viewer without waiting; where no
 // viewer can be started, shows it in a help window of the program's own. A

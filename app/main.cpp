@@ -1,10 +1,12 @@
 #include "AppInitModule.h"
 #include "Application.h"
+#include "FileArguments.h"
 #include "MainWindow.h"
 #include "ModulBasis.h"
 #include "QtGerman.h"
 
 #include <QStringList>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -25,6 +27,8 @@ int main(int argc, char** argv) {
     TApplication app(argc, argv);
     // Qt's own dialogs (file, print, colour) in German.
     QtGerman::install(app);
+    // Desktops take the window's icon and name from the installed entry.
+    QGuiApplication::setDesktopFileName(QStringLiteral("de.dremal.Vistrel"));
     TAppInitModule init(TAppInitModule::parseArguments(QApplication::arguments()));
     try {
         if (!init.initApp())
@@ -36,6 +40,11 @@ int main(int argc, char** argv) {
         Modul::showException(QStringLiteral("Unbekannter Fehler beim Programmstart"));
         return 1;
     }
-    init.basis()->mainWindow()->showMaximized();
+    QWidget* window = init.basis()->mainWindow();
+    window->showMaximized();
+    // Files named on the command line once the window stands, so that a map
+    // opened from them is centred in the window's real size.
+    if (!init.options().files.isEmpty())
+        QTimer::singleShot(0, window, [&init, window] { FileArguments::open(init.options().files, window); });
     return QApplication::exec();
 }

@@ -192,6 +192,14 @@ void MainMapModule::showMap(const Modul::Kartenfolge::Info& entry, bool showPage
     Modul::Kartenfolge::NotifyOverview(entry);
 }
 
+bool MainMapModule::OpenMapFile(const QString& path) {
+    SetMapPath(path, true);
+    if (Window() != nullptr && Window()->PathName() == path)
+        return true;
+    reportUnopenedMap(QFileInfo(path).fileName(), path);
+    return false;
+}
+
 void MainMapModule::reportUnopenedMap(const QString& name, const QString& path) {
     const QFileInfo file(path);
     const QString reason = !file.exists()       ? QStringLiteral("Die Datei fehlt.")

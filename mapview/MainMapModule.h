@@ -55,6 +55,10 @@ public:
     void showMap(const Modul::Kartenfolge::Info& entry, bool showPage) override;
     bool isShownMap(const Modul::Kartenfolge::Info& entry) const override;
 
+    // Shows a map file that is not one of the sequence (a file the user
+    // opened from outside); tells the user when it cannot be opened.
+    bool OpenMapFile(const QString& path);
+
     // Zoom limited to the module's range; MaxZoom 0 or less sets no upper limit.
     double ClampedZoom(double zoom) const;
 

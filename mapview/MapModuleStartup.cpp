@@ -2,6 +2,7 @@
 // maps of the sequence, the map-change buttons, layers and dimming, and the
 // start of the module once every map function exists.
 #include "DataMedium.h"
+#include "FileArguments.h"
 #include "MainMapModule.h"
 #include "MainWindow.h"
 #include "MapSequence.h"
@@ -100,6 +101,11 @@ const Startup::Registration dimmingStep(Startup::MapDimming, "map dimming", [](S
 const Startup::Registration windowStartStep(Startup::MapWindowStart, "map window start", [](Startup::Context&) {
     if (MapWindowModule* module = MapWindowModule::instance())
         module->Start();
+    // Map files opened from outside the program are shown in the map window.
+    FileArguments::addOpener({QStringLiteral("tlm"), QStringLiteral("kmo")}, [](const QString& path) {
+        MainMapModule* module = MainMapModule::instance();
+        return module != nullptr && module->OpenMapFile(path);
+    });
 });
 
 } // namespace

@@ -19,6 +19,8 @@
 #include "TestSupport.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QScreen>
 #include <QStatusBar>
@@ -448,6 +450,9 @@ TEST(Startup, ArgumentsNameTheMedium) {
     EXPECT_EQ(TAppInitModule::parseArguments({"vistrel", "--data=/n"}).dataRoot, "/n");
     EXPECT_EQ(TAppInitModule::parseArguments({"vistrel", "--data"}).dataRoot, "");
     EXPECT_EQ(TAppInitModule::parseArguments({"vistrel", "-style", "fusion"}).dataRoot, "");
+    EXPECT_TRUE(TAppInitModule::parseArguments({"vistrel", "-style", "fusion"}).files.isEmpty());
+    EXPECT_EQ(TAppInitModule::parseArguments({"vistrel", "--data", "/m", "a.qvo", "-platform", "xcb", "b.tlm"}).files,
+              QStringList({"a.qvo", "b.tlm"}));
 }
 
 TEST(Startup, HelpFileName) {
@@ -455,6 +460,16 @@ TEST(Startup, HelpFileName) {
     EXPECT_EQ(Modul::Help::helpFileName("/opt/v1.2/vistrel"), "/opt/v1.2/vistrel.html");
     EXPECT_EQ(Modul::Help::helpFileName("/opt/bin/vistrel.bin"), "/opt/bin/vistrel.html");
     EXPECT_EQ(Modul::Help::helpFileName("/opt/bin/.vistrel"), "/opt/bin/.vistrel.html");
+
+    // An installed program takes the page among the installed data.
+    QTemporaryDir prefix;
+    const QString program = prefix.path() + "/bin/vistrel";
+    EXPECT_EQ(Modul::Help::helpFile(program), program + ".html");
+    QDir().mkpath(prefix.path() + "/share/vistrel");
+    QFile page(prefix.path() + "/share/vistrel/vistrel.html");
+    ASSERT_TRUE(page.open(QIODevice::WriteOnly));
+    page.close();
+    EXPECT_EQ(Modul::Help::helpFile(program), prefix.path() + "/share/vistrel/vistrel.html");
 }
 
 // For looking at the whole frame under a real X server:
