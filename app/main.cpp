@@ -1,10 +1,13 @@
 #include "AppInitModule.h"
 #include "Application.h"
+#include "BatchPrint.h"
 #include "MainWindow.h"
 #include "ModulBasis.h"
 
 int main(int argc, char** argv) {
     TApplication app(argc, argv);
+    if (BatchPrint::Requested(QApplication::arguments()))
+        return BatchPrint::Run(QApplication::arguments());
     TAppInitModule init(TAppInitModule::parseArguments(QApplication::arguments()));
     try {
         if (!init.initApp())
