@@ -72,9 +72,8 @@ ScaleBarStep scaleBarStep(double groundMetres) {
     double g = groundMetres;
     if (!(g > 0) || !std::isfinite(g))
         g = 1.0;
-    // The unit is kept as a power of ten, and g is divided rather than
-    // multiplied by 0.1, so that a ground length of exactly 1, 2 or 5 x 10^k
-    // is not pushed over its step by rounding.
+    // g is brought into 1 .. 10 and the unit kept as its power of ten, so
+    // that the step is a clean 1, 2 or 5 x 10^k.
     int k = 0;
     while (g < 1) {
         --k;
@@ -114,8 +113,8 @@ ScaleBarStep scaleBarStep(double groundMetres) {
 }
 
 QString scaleBarLabel(const ScaleBarStep& step, int i) {
-    // The guard keeps 5.000000000000001 cm and 2.9999999999999996 from
-    // losing a whole unit to the truncation.
+    // The guard keeps a product a hair below a whole number (a step of
+    // 0.05 m read in centimetres) from losing a unit to the truncation.
     return QString::number(static_cast<long long>(std::trunc(i * step.labelValue + 1e-9)));
 }
 
