@@ -264,6 +264,10 @@ int Run(const QStringList& arguments, const std::function<void()>& beforePrint) 
     }
     BatchDialogs dialogs;
     const DialogsScope scope(&dialogs);
+    // A print runs beside a viewer the user has open: it must neither hand
+    // over to that one and end unprinted, nor be handed over to.
+    qputenv("VISTREL_INSTANCE_KEY",
+            qgetenv("VISTREL_INSTANCE_KEY") + "-print-" + QByteArray::number(QCoreApplication::applicationPid()));
     TAppInitModule init(TAppInitModule::parseArguments(arguments));
     try {
         if (!init.initApp()) {

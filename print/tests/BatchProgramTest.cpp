@@ -2,8 +2,10 @@
 // offscreen platform: a written page with exit code 0, and every failure
 // with a German message on stderr and a non-zero exit code.
 #include "PrintTestSupport.h"
+#include "SingleInstance.h"
 
 #include <QFileInfo>
+#include <QLocalServer>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -18,15 +20,19 @@ struct Result {
     QString errors;
 };
 
-Result runViewer(const QStringList& arguments) {
-    QTemporaryDir sysconf;
+QProcessEnvironment viewerEnvironment(const QString& sysconf) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("QT_QPA_PLATFORM", "offscreen");
     environment.insert("VISTREL_INSTANCE_KEY", QString("print-batch-%1").arg(getpid()));
-    environment.insert("VISTREL_SYSCONFDIR", sysconf.path());
+    environment.insert("VISTREL_SYSCONFDIR", sysconf);
     environment.remove("VISTREL_DATA");
+    return environment;
+}
+
+Result runViewer(const QStringList& arguments) {
+    QTemporaryDir sysconf;
     QProcess viewer;
-    viewer.setProcessEnvironment(environment);
+    viewer.setProcessEnvironment(viewerEnvironment(sysconf.path()));
     viewer.start(QStringLiteral(VISTREL_PROGRAM), arguments);
     Result result;
     if (!viewer.waitForFinished(120000)) {
@@ -65,6 +71,29 @@ TEST(BatchPrint, PrintsTheViewAndEnds) {
     const QImage lying = PrintTestSupport::renderPdf(landscape, 30);
     ASSERT_FALSE(lying.isNull());
     EXPECT_GT(lying.width(), lying.height());
+}
+
+TEST(BatchPrint, PrintsBesideAnOpenViewer) {
+    const QString medium = PrintTestSupport::demoMedium();
+    ASSERT_FALSE(medium.isEmpty());
+    QTemporaryDir sysconf;
+    QProcess open;
+    open.setProcessEnvironment(viewerEnvironment(sysconf.path()));
+    open.start(QStringLiteral(VISTREL_PROGRAM), {"--data", medium});
+    ASSERT_TRUE(open.waitForStarted(10000));
+    // Until the open viewer is up and answers as the one instance.
+    EXPECT_FALSE(open.waitForFinished(3000)) << "the viewer keeps running";
+
+    QTemporaryDir out;
+    const Result result = runViewer({"--data", medium, "--print-pdf", out.filePath("beside.pdf"), "--dpi", "100"});
+    EXPECT_EQ(result.exitCode, 0) << result.errors.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(out.filePath("beside.pdf"))) << "printed, not handed over";
+    EXPECT_EQ(open.state(), QProcess::Running);
+    open.kill();
+    open.waitForFinished(10000);
+    // A killed viewer leaves its socket file behind.
+    qputenv("VISTREL_INSTANCE_KEY", QString("print-batch-%1").arg(getpid()).toUtf8());
+    QLocalServer::removeServer(SingleInstance::serverName("vistrel (32-Bit-Version)"));
 }
 
 TEST(BatchPrint, FailuresSayWhyInGerman) {
