@@ -105,12 +105,13 @@ bool PrintMapEventInfo::Transform(const Coord& from, Coord& to) const {
 
 PrintObject::PrintObject(PrintModule& module, std::int32_t scale, bool scaleBar)
     : ScaleBar(scaleBar), m_module(module), m_printer(std::make_unique<QPrinter>(QPrinter::HighResolution)),
-      m_scale(scale) {
+      m_requestedScale(scale), m_scale(scale) {
     m_printer->setDocName(QStringLiteral("Karte"));
     if (MapWindowModule* maps = MapWindowModule::instance()) {
         if (const TTolmWindow* window = maps->Window()) {
             m_printMap = TLM_Duplicate(window->MapHandle());
             m_overlay = window->overlay();
+            m_windowZoom = zoomOf(m_printMap);
         }
     }
 }
@@ -231,7 +232,10 @@ bool PrintObject::Print() {
     PrintMapWindowListener* hook = m_module.Listener;
     if (hook)
         hook->BeforePrinting(*this);
+    m_scale = m_requestedScale;
     if (m_printMap != 0) {
+        // Every print lays the map out afresh from the window's zoom.
+        setZoom(m_printMap, m_windowZoom);
         if (m_scale != 0)
             scaleLayout();
         else

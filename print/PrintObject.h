@@ -91,7 +91,9 @@ private:
     std::unique_ptr<QPrinter> m_printer;
     TLM_HANDLE m_printMap = 0;
     void* m_overlay = nullptr;
-    std::int32_t m_scale = 0;
+    std::int32_t m_requestedScale = 0; // 0: the window content
+    std::int32_t m_scale = 0;          // the scale printed
+    double m_windowZoom = 1.0;         // the print map's zoom before any layout
     std::int32_t m_offsetX = 0;
     std::int32_t m_offsetY = 0;
     TLM_RECT m_mapRect{0, 0, 0, 0};

@@ -287,6 +287,16 @@ TEST_F(PrintPage, ContentModeFillsLandscapeWidth) {
     const double s = double(print.MapRect().right) / client.width();
     EXPECT_NEAR(onPaper.x, onScreen.x * s, s + 1);
     EXPECT_NEAR(onPaper.y, onScreen.y * s, s + 1);
+
+    // A second print of the same object lays the page out the same way.
+    const TLM_RECT first = print.MapRect();
+    const int firstScale = print.Scale();
+    const int firstX = print.PrintOffsetX();
+    ASSERT_TRUE(print.Print());
+    EXPECT_EQ(print.MapRect().right, first.right);
+    EXPECT_EQ(print.MapRect().bottom, first.bottom);
+    EXPECT_EQ(print.Scale(), firstScale);
+    EXPECT_EQ(print.PrintOffsetX(), firstX);
 }
 
 TEST_F(PrintPage, CentreNearTheCornerPrintsFromTheCorner) {
