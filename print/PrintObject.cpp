@@ -107,6 +107,8 @@ PrintObject::PrintObject(PrintModule& module, std::int32_t scale, bool scaleBar)
     : ScaleBar(scaleBar), m_module(module), m_printer(std::make_unique<QPrinter>(QPrinter::HighResolution)),
       m_requestedScale(scale), m_scale(scale) {
     m_printer->setDocName(QStringLiteral("Karte"));
+    m_printer->setCopyCount(1);
+    m_printer->setPrintRange(QPrinter::AllPages);
     if (MapWindowModule* maps = MapWindowModule::instance()) {
         if (const TTolmWindow* window = maps->Window()) {
             m_printMap = TLM_Duplicate(window->MapHandle());
