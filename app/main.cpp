@@ -1,5 +1,6 @@
 #include "AppInitModule.h"
 #include "Application.h"
+#include "BatchPrint.h"
 #include "FileArguments.h"
 #include "MainWindow.h"
 #include "ModulBasis.h"
@@ -29,6 +30,8 @@ int main(int argc, char** argv) {
     QtGerman::install(app);
     // Desktops take the window's icon and name from the installed entry.
     QGuiApplication::setDesktopFileName(QStringLiteral("de.dremal.Vistrel"));
+    if (BatchPrint::Requested(QApplication::arguments()))
+        return BatchPrint::Run(QApplication::arguments());
     TAppInitModule init(TAppInitModule::parseArguments(QApplication::arguments()));
     try {
         if (!init.initApp())
