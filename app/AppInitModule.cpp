@@ -56,6 +56,13 @@ QString TAppInitModule::usageText() {
                           "  --version           die Version ausgeben und beenden\n"
                           "  DATEI               eine Karte (.tlm, .kmo) im Kartenfenster zeigen\n"
                           "\n"
+                          "Drucken ohne Bildschirm:\n"
+                          "  vistrel --data VERZEICHNIS --print-pdf AUSGABE.pdf [--scale N] [--centre R,H]\n"
+                          "          [--map N] [--landscape] [--dpi N]\n"
+                          "  druckt die Kartenansicht im Maßstab 1:N (Vorgabe 25000, 0 = Fensterinhalt)\n"
+                          "  um den Gauß-Krüger-Punkt R,H auf Karte N der Kartenfolge in eine PDF-Datei\n"
+                          "  (A4 hoch, quer mit --landscape, 600 dpi) und beendet sich.\n"
+                          "\n"
                           "Ohne --data wird der Datenträger in VISTREL_DATA, im Laufwerk aus\n"
                           "VISTREL.ini (Abschnitt [Extension], DataDrive=) und unter /media und\n"
                           "/mnt gesucht.\n");
