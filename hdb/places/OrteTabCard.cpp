@@ -278,6 +278,9 @@ void TOrteTabCard::LayoutPanel() {
             QWidget::setTabOrder(previous, control);
         previous = control;
     }
+    // The panel grows from nothing to what its controls need.
+    ControlPanel->setMinimumHeight(0);
+    ControlPanel->resize(ControlPanel->width(), 0);
     QList<QWidget*> controls(m_panelControls.begin(), m_panelControls.end());
     PanelLayout::TPanel_VBox(ControlPanel, 8, 0, controls);
 }

@@ -126,6 +126,10 @@ TEST_F(PlacePage, GridSearchAndOrder) {
     EXPECT_TRUE(grid->editTriggers() == QAbstractItemView::NoEditTriggers);
     EXPECT_EQ(grid->selectionBehavior(), QAbstractItemView::SelectRows);
     EXPECT_EQ(card->pshCenter->size(), QSize(1, 1));
+    // The search line shows above the grid.
+    EXPECT_TRUE(card->SearchSubFrame1->sleSearch->isVisible());
+    EXPECT_GE(card->ControlPanel->height(), card->SearchSubFrame1->geometry().bottom() + 1);
+    EXPECT_GE(grid->y(), card->SearchSubFrame1->mapTo(card, QPoint(0, card->SearchSubFrame1->height())).y());
 
     // "mai" positions the grid like "MAI"; "mü" finds MÜHLHEIM, not MUNSTER.
     search("mai");
