@@ -156,9 +156,11 @@ TOrteTabCard::TOrteTabCard(QWidget* parent, const QString& dataRoot, TimedPointP
 
     connect(SearchSubFrame1->sleSearch, &QLineEdit::textChanged, this, &TOrteTabCard::SearchChanged);
     connect(SearchSubFrame1->cmbCategory, &QComboBox::currentIndexChanged, this, &TOrteTabCard::CategoryChanged);
-    connect(DBGrid1, &QTableView::clicked, this, &TOrteTabCard::GridClicked);
+    // Mouse and keys move the grid's current row; the table follows it.
+    connect(DBGrid1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) { GridRowChanged(current); });
     connect(DBGrid1, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
-        GridClicked(index);
+        GridRowChanged(index);
         JumpToPlace();
     });
     connect(pshCenter, &QPushButton::clicked, this, [this] { JumpToPlace(); });
@@ -213,7 +215,7 @@ void TOrteTabCard::FollowCurrent(int recNo) {
     DBGrid1->scrollTo(index, QAbstractItemView::EnsureVisible);
 }
 
-void TOrteTabCard::GridClicked(const QModelIndex& index) {
+void TOrteTabCard::GridRowChanged(const QModelIndex& index) {
     if (index.isValid())
         Current()->setRecNo(index.row() + 1);
 }

@@ -95,7 +95,7 @@ private:
     void SearchChanged(const QString& text);
     void CategoryChanged(int index);
     void FollowCurrent(int recNo);
-    void GridClicked(const QModelIndex& index);
+    void GridRowChanged(const QModelIndex& index);
     void LayoutPanel();
     void FitColumns();
 

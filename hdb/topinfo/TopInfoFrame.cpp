@@ -107,7 +107,18 @@ TTopInfoFrame::TTopInfoFrame(QWidget* parent)
         ApplyShow();
     });
     connect(chkShow, &QCheckBox::toggled, this, [this] { ApplyShow(); });
-    connect(lstElements, &QListWidget::itemSelectionChanged, this, [this] { HandleSelection(); });
+    connect(lstElements, &QListWidget::itemSelectionChanged, this, [this] {
+        m_selectionHandled = true;
+        HandleSelection();
+    });
+    // A click on the entry that is already selected selects it again (and
+    // so centres the map on it once more).
+    connect(lstElements, &QListWidget::itemPressed, this, [this] { m_selectionHandled = false; });
+    connect(lstElements, &QListWidget::itemClicked, this, [this] {
+        if (!m_selectionHandled)
+            HandleSelection();
+        m_selectionHandled = false;
+    });
     connect(btnCenter, &QPushButton::clicked, this, [this] { Center(); });
     connect(sleSearch, &QLineEdit::textEdited, this, [this](const QString& text) { Search(text); });
     connect(radShowInfo, &QRadioButton::toggled, this, [this](bool on) {

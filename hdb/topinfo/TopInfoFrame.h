@@ -87,4 +87,5 @@ private:
     std::unique_ptr<TopInfoClickableLayer> m_layer;
     std::unique_ptr<TopInfoDataSource::RangeIterator> m_current;
     QString m_firstCategoryKey;
+    bool m_selectionHandled = false;
 };

@@ -148,6 +148,13 @@ TEST_F(PlacePage, GridSearchAndOrder) {
     search("zz");
     EXPECT_EQ(shown("ORT"), "MÜHLHEIM");
 
+    // Arrow keys in the grid move the table with them.
+    search("hetz");
+    ASSERT_EQ(shown("ORT"), "MAINTAL") << "nothing after H but M…";
+    QTest::keyClick(grid, Qt::Key_Down);
+    EXPECT_EQ(shown("ORT"), "MAINZ");
+    EXPECT_EQ(shown("ORTS_TEIL"), "BRETZENHEIM");
+
     // The other order keeps the place; and back again.
     search("mainz");
     ASSERT_EQ(shown("ORTS_TEIL"), "BRETZENHEIM");

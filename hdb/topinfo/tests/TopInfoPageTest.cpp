@@ -235,6 +235,20 @@ TEST_F(TouristInfoPage, SearchSelectsLikeTheCapitals) {
     EXPECT_NEAR(mapCentre().y, 3501240, 2.0) << "no automatic centring";
     frame->btnCenter->click();
     EXPECT_NEAR(mapCentre().y, 3501000, 2.0);
+
+    // A click on the selected entry centres the map on it again.
+    frame->chkAutoCenter->setChecked(true);
+    Coord away{};
+    away.type = 1;
+    away.x = 5599000;
+    away.y = 3501300;
+    MainMapModule::instance()->SetCentre(away, false);
+    EXPECT_NEAR(mapCentre().y, 3501300, 2.0);
+    QListWidgetItem* selected = frame->lstElements->selectedItems().first();
+    const QPoint at = frame->lstElements->visualItemRect(selected).center();
+    QTest::mouseClick(frame->lstElements->viewport(), Qt::LeftButton, {}, at);
+    EXPECT_EQ(currentKey(frame), "30000000042");
+    EXPECT_NEAR(mapCentre().y, 3501000, 2.0);
 }
 
 TEST_F(TouristInfoPage, ClickOnAPictureSelectsAcrossCategoriesAndShowsThePage) {
