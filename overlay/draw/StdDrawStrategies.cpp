@@ -262,8 +262,12 @@ public:
         } else if (m_points.size() == 1) {
             m_points.push_back(m_points.front());
         }
-        if (!m_points.empty() && touches(visible, penWidth))
-            canvas.drawPolyline(m_points.data(), int(m_points.size()));
+        if (!m_points.empty() && touches(visible, penWidth)) {
+            if (g_skipOutside && canvas.pen().style() == Qt::SolidLine && m_points.size() > 2)
+                drawVisibleParts(canvas, visible, penWidth);
+            else
+                canvas.drawPolyline(m_points.data(), int(m_points.size()));
+        }
         clear();
     }
     void drawPolygon(QPainter& canvas, const QRectF& visible, int penWidth) {
@@ -279,6 +283,33 @@ public:
     }
 
 private:
+    // A long line of which the window shows a little (a track seen close up):
+    // only the stretches of segments that can reach the visible area are
+    // drawn. A segment that cannot reach it has both ends outside by more
+    // than half the pen width, so the ends and joins left out there would
+    // not have touched the visible area either. Without dashes the pieces
+    // look exactly like the whole line.
+    void drawVisibleParts(QPainter& canvas, const QRectF& visible, int penWidth) {
+        const size_t n = m_points.size();
+        size_t start = 0; // first point of the current piece
+        bool open = false;
+        for (size_t i = 0; i + 1 < n; ++i) {
+            const QPoint& a = m_points[i];
+            const QPoint& b = m_points[i + 1];
+            const bool inside = ::touches(visible, std::min(a.x(), b.x()), std::min(a.y(), b.y()),
+                                          std::max(a.x(), b.x()), std::max(a.y(), b.y()), penWidth);
+            if (inside && !open) {
+                start = i;
+                open = true;
+            } else if (!inside && open) {
+                canvas.drawPolyline(m_points.data() + start, int(i + 1 - start));
+                open = false;
+            }
+        }
+        if (open)
+            canvas.drawPolyline(m_points.data() + start, int(n - start));
+    }
+
     std::vector<QPoint> m_points;
     QPoint m_min;
     QPoint m_max;
