@@ -34,7 +34,10 @@ void TTriStateCheckBox::nextCheckState() {
 TZeichnenAuswahlFrame::TZeichnenAuswahlFrame(QWidget* parent) : QFrame(parent) {
     m_tree = new TDrawTreeView(this);
     (new DrawTreeFolder)->insertInto(*m_tree, nullptr, TDrawTreeView::RootText);
+    // The tree is painted over the map from now on (once the map window
+    // module exists).
     m_layer = std::make_unique<UserDrawLayer>(*m_tree);
+    m_layer->Attach();
 
     chkShow = new TTriStateCheckBox(QStringLiteral("Gewählte(s) Element(e) anzeigen"), this);
     chkShow->setTristate(true);

@@ -59,6 +59,9 @@ protected:
         for (int i = 0; i < tokens.size(); ++i) {
             const QString& t = tokens[i];
             if (t == "]" || t == "}") {
+                // Hidden folders stay collapsed (image index 5).
+                if (t == "}")
+                    stack.last()->setExpanded(false);
                 stack.removeLast();
             } else if (t.startsWith('[') || t.startsWith('{')) {
                 stack.append(folder(stack.last(), t.mid(1), t.startsWith('{')));
@@ -129,11 +132,15 @@ TEST_F(FrameTest, MoveUpAndDownFollowTheContainerRules) {
         {"last child down leaves its folder", "[F x y ] b", {"y"}, false, "[F x ] y b"},
         {"last element below the root down stays", "a b", {"b"}, false, "a b"},
         {"down past a hidden folder", "a {H x } b", {"a"}, false, "{H x } a b"},
+        {"up past a hidden folder inside a folder", "[F a {H x } b ]", {"b"}, true, "[F a b {H x } ]"},
         {"a folder moves with its content", "a [F x ] b", {"F"}, false, "a b [F x ]"},
         {"several, in selection order", "a b c d", {"b", "d"}, true, "b a d c"},
     };
     for (const Case& c : cases) {
         build(c.before);
+        if (QTreeWidgetItem* hidden = find("H")) {
+            ASSERT_EQ(drawNode(hidden)->imageIndex(), 5) << c.legend;
+        }
         select(c.selected);
         QSignalSpy repaints(&frame, &TZeichnenAuswahlFrame::mapChanged);
         if (c.up)
