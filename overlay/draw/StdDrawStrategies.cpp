@@ -236,7 +236,7 @@ public:
 
     void append(int x, int y) {
         const QPoint p(x, y);
-        if (!m_points.empty() && m_points.back() == p) {
+        if (g_skipOutside && !m_points.empty() && m_points.back() == p) {
             m_repeated = true;
             return;
         }
