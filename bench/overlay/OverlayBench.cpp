@@ -1,0 +1,297 @@
+// The overlay layer over the map window, on the offscreen platform: a map of
+// 8000 x 6000 pixels at 5 metres per pixel (Gauss-Krüger strip 3) in a
+// 1920 x 1080 client area, at zoom 1 and zoom 0.125, with
+// - a full repaint of the map alone (the yardstick),
+// - a full repaint with the overlay painted by the layer in the window's
+//   paint, as the program does it,
+// - the layer alone painting into an image of the client area,
+// for a track of 100 000 points (a GPS recording meandering over the whole
+// map) and for 10 000 symbols spread over it. The second argument 0 turns
+// off skipping what lies outside the window, for comparison.
+#include "DrawTreeItem.h"
+#include "StdDrawStrategies.h"
+#include "TlmWriter.h"
+#include "TolmWindow.h"
+#include "UserDrawLayer.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QPainter>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+constexpr int MapWidth = 8000;
+constexpr int MapHeight = 6000;
+constexpr int ClientWidth = 1920;
+constexpr int ClientHeight = 1080;
+constexpr double Metres = 5.0;
+constexpr double Easting = 3480000.0;
+constexpr double Northing = 5530000.0;
+
+QApplication& application() {
+    static int argc = 1;
+    static char name[] = "bench_overlay";
+    static char* argv[] = {name, nullptr};
+    if (std::getenv("QT_QPA_PLATFORM") == nullptr)
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
+}
+
+// Written once per run, left in place until the process ends.
+QString bigMap() {
+    static QTemporaryDir* dir = new QTemporaryDir;
+    static QString path;
+    if (!path.isEmpty())
+        return path;
+    TlmWriter::Options o;
+    o.variant = TlmWriter::Variant::C;
+    o.compression = TlmWriter::RunLength;
+    o.bitCount = 8;
+    for (int i = 0; i < 256; ++i)
+        o.palette.push_back(RgbQuad{uint8_t(i), uint8_t(255 - i), uint8_t(i * 7), 0});
+    // x = R1 + a R3 - b R4, y = R2 + a R4 + b R3 with a = northing, b = easting.
+    o.georef.kind = 255;
+    o.georef.zone = 3;
+    o.georef.r[0] = -Easting / Metres;
+    o.georef.r[1] = Northing / Metres;
+    o.georef.r[2] = 0;
+    o.georef.r[3] = -1.0 / Metres;
+    const QString p = dir->filePath("big.tlm");
+    TlmWriter writer(QFile::encodeName(p).toStdString(), MapWidth, MapHeight, o);
+    if (!writer.begin())
+        return QString();
+    std::vector<uint8_t> row(MapWidth);
+    for (int y = 0; y < MapHeight; ++y) {
+        // Runs of varying length, like the areas and lines of a map.
+        for (int x = 0; x < MapWidth; ++x)
+            row[size_t(x)] = uint8_t((x / (3 + (y / 40) % 13) + y / 17) & 0xFF);
+        if (!writer.writeRows(row.data(), 1, row.size()))
+            return QString();
+    }
+    if (!writer.finish())
+        return QString();
+    path = p;
+    return path;
+}
+
+// A Gauss-Krüger position at map pixel (x, y).
+Coord onMap(double x, double y) {
+    Coord c{};
+    c.type = 1;
+    c.x = Northing - y * Metres;
+    c.y = Easting + x * Metres;
+    return c;
+}
+
+// The paint event of the map window: its client area, its conversion.
+class WindowPaint : public MapEventInfo {
+public:
+    explicit WindowPaint(TTolmWindow& window) : m_window(window) {}
+    QRect ViewRect() const override { return m_window.viewport()->rect(); }
+    bool Transform(const Coord& from, Coord& to) const override { return m_window.TransformCoords(from, to); }
+
+private:
+    TTolmWindow& m_window;
+};
+
+// The element tree of one benchmark: a track or a set of symbols below the root.
+struct Overlay {
+    explicit Overlay(bool track) : app(application()) {
+        (new DrawTreeFolder)->insertInto(tree, nullptr, TDrawTreeView::RootText);
+        QRandomGenerator random(20261207);
+        if (track) {
+            // A recording that meanders over the whole map: slow turns, steps
+            // of a few metres, 100 000 fixes.
+            auto geometry = std::make_unique<StdDrawObject>();
+            double x = 400;
+            double y = 300;
+            double heading = 0.3;
+            for (int i = 0; i < 100000; ++i) {
+                heading += (random.generateDouble() - 0.5) * 0.35;
+                // Turn back from the edges.
+                if (x < 200 || x > MapWidth - 200 || y < 200 || y > MapHeight - 200) {
+                    const double home = std::atan2(MapHeight / 2.0 - y, MapWidth / 2.0 - x);
+                    heading += std::remainder(home - heading, 2 * M_PI) * 0.1;
+                }
+                x += std::cos(heading) * 3.0;
+                y += std::sin(heading) * 3.0;
+                geometry->points.push_back(onMap(x, y));
+            }
+            StdDrawAppearance a = StdDrawLineAreaStrategy::instance().defaultAppearance();
+            a.strategy = &StdDrawLineAreaStrategy::instance();
+            (new DrawTreeObject(a, geometry))->insertInto(tree, tree.root(), QStringLiteral("Track"));
+        } else {
+            StdDrawAppearance a = StdDrawSymbolStrategy::instance().defaultAppearance();
+            a.strategy = &StdDrawSymbolStrategy::instance();
+            for (int i = 0; i < 10000; ++i) {
+                auto geometry = std::make_unique<StdDrawObject>();
+                geometry->points.push_back(onMap(random.bounded(MapWidth), random.bounded(MapHeight)));
+                (new DrawTreeObject(a, geometry))->insertInto(tree, tree.root(), QStringLiteral("Form"));
+            }
+        }
+    }
+    QApplication& app;
+    TDrawTreeView tree;
+};
+
+Overlay& track() {
+    static Overlay* overlay = new Overlay(true);
+    return *overlay;
+}
+
+Overlay& symbols() {
+    static Overlay* overlay = new Overlay(false);
+    return *overlay;
+}
+
+// The map window at a zoom, centred on the map; its map closed and the
+// window gone at the end.
+struct BenchWindow {
+    explicit BenchWindow(double zoom) {
+        application();
+        w = new TTolmWindow;
+        w->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        w->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        w->resize(ClientWidth, ClientHeight);
+        w->show();
+        w->SetPathName(bigMap(), false);
+        w->setZoomFactor(zoom);
+        w->SetCenterPos(onMap(MapWidth / 2.0, MapHeight / 2.0));
+        QApplication::processEvents();
+    }
+    ~BenchWindow() {
+        w->SetPathName(QString(), false);
+        delete w;
+    }
+    // The layer paints after the map in every paint of the window.
+    void paintOverlay(Overlay& overlay) {
+        layer = std::make_unique<UserDrawLayer>(overlay.tree);
+        w->OnPaint = [this](TTolmWindow*, TPaintRecord& record) {
+            WindowPaint info(*w);
+            info.canvas = record.painter;
+            layer->Paint(info);
+        };
+    }
+    TTolmWindow* w = nullptr;
+    std::unique_ptr<UserDrawLayer> layer;
+};
+
+double zoomOf(const benchmark::State& state) {
+    return double(state.range(0)) / 1000.0;
+}
+
+void fullRepaints(benchmark::State& state, BenchWindow& window) {
+    if (!window.w->MapHandle()) {
+        state.SkipWithError("no map");
+        return;
+    }
+    for (auto _ : state) {
+        window.w->viewport()->update();
+        QApplication::processEvents();
+    }
+}
+
+void BM_MapRepaint(benchmark::State& state) {
+    BenchWindow window(zoomOf(state));
+    fullRepaints(state, window);
+}
+
+void repaintWith(benchmark::State& state, Overlay& overlay) {
+    StdDrawStrategies::setSkipOutside(state.range(1) != 0);
+    BenchWindow window(zoomOf(state));
+    window.paintOverlay(overlay);
+    fullRepaints(state, window);
+    StdDrawStrategies::setSkipOutside(true);
+}
+
+void BM_MapRepaintWithTrack(benchmark::State& state) {
+    repaintWith(state, track());
+}
+
+void BM_MapRepaintWithSymbols(benchmark::State& state) {
+    repaintWith(state, symbols());
+}
+
+// The layer alone, into an image of the client area.
+void layerAlone(benchmark::State& state, Overlay& overlay) {
+    StdDrawStrategies::setSkipOutside(state.range(1) != 0);
+    BenchWindow window(zoomOf(state));
+    UserDrawLayer layer(overlay.tree);
+    QImage image(ClientWidth, ClientHeight, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    WindowPaint info(*window.w);
+    info.canvas = &painter;
+    for (auto _ : state)
+        layer.Paint(info);
+    StdDrawStrategies::setSkipOutside(true);
+}
+
+void BM_LayerTrack(benchmark::State& state) {
+    layerAlone(state, track());
+}
+
+void BM_LayerSymbols(benchmark::State& state) {
+    layerAlone(state, symbols());
+}
+
+// Only the conversion of every vertex into window pixels, which any drawing
+// of the overlay needs: the floor under the layer's time.
+void convertAll(benchmark::State& state, Overlay& overlay) {
+    BenchWindow window(zoomOf(state));
+    WindowPaint info(*window.w);
+    std::vector<const QTreeWidgetItem*> nodes;
+    for (int i = 0; i < overlay.tree.root()->childCount(); ++i)
+        nodes.push_back(overlay.tree.root()->child(i));
+    for (auto _ : state) {
+        double sum = 0;
+        for (const QTreeWidgetItem* node : nodes) {
+            const auto* object = static_cast<const DrawTreeObject*>(itemOf(node));
+            for (const Coord& c : object->geometry().points) {
+                Coord to{};
+                to.type = 0xC001;
+                if (info.Transform(c, to))
+                    sum += to.x;
+            }
+        }
+        benchmark::DoNotOptimize(sum);
+    }
+}
+
+void BM_ConvertTrack(benchmark::State& state) {
+    convertAll(state, track());
+}
+
+void BM_ConvertSymbols(benchmark::State& state) {
+    convertAll(state, symbols());
+}
+
+} // namespace
+
+// Zoom in thousandths; skipping on (1) or off (0).
+BENCHMARK(BM_MapRepaint)->Args({1000, 1})->Args({125, 1})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MapRepaintWithTrack)->Args({1000, 1})->Args({125, 1})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MapRepaintWithSymbols)->Args({1000, 1})->Args({125, 1})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LayerTrack)
+    ->Args({1000, 1})
+    ->Args({125, 1})
+    ->Args({1000, 0})
+    ->Args({125, 0})
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LayerSymbols)
+    ->Args({1000, 1})
+    ->Args({125, 1})
+    ->Args({1000, 0})
+    ->Args({125, 0})
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ConvertTrack)->Args({1000, 1})->Args({125, 1})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ConvertSymbols)->Args({1000, 1})->Args({125, 1})->Unit(benchmark::kMillisecond);
