@@ -34,6 +34,8 @@ endfunction()
 # the seed corpus: committed text seeds in SEEDS and/or binary seeds that the
 # SEED_GENERATOR program writes (it gets the output folder as first argument)
 # with the project's own writers, so no binary seed is ever committed.
+# Every fuzz target and seed generator is also a dependency of the target
+# fuzz_all (see vistrel_finish_fuzzers), which the fuzz preset builds.
 function(vistrel_add_fuzzer)
     cmake_parse_arguments(F "" "NAME;SEED_GENERATOR" "SOURCES;LIBS;SEEDS;SEED_ARGS" ${ARGN})
     set(target fuzz_${F_NAME})
@@ -51,6 +53,18 @@ function(vistrel_add_fuzzer)
         list(APPEND corpus_dirs ${CMAKE_CURRENT_SOURCE_DIR}/${seed_dir})
     endforeach()
     set(generated ${CMAKE_BINARY_DIR}/fuzz/corpus/${F_NAME})
+    # One manifest line per target for scripts/fuzz-smoke, fields separated
+    # by "|": name, program, seed generator, its further arguments, committed
+    # seed folders (the lists separated by blanks).
+    set(generator "")
+    if(F_SEED_GENERATOR)
+        set(generator "$<TARGET_FILE:${F_SEED_GENERATOR}>")
+    endif()
+    string(JOIN " " generator_args ${F_SEED_ARGS})
+    string(JOIN " " seed_dirs ${corpus_dirs})
+    set_property(GLOBAL APPEND PROPERTY VISTREL_FUZZ_MANIFEST
+                 "${F_NAME}|$<TARGET_FILE:${target}>|${generator}|${generator_args}|${seed_dirs}")
+    set_property(GLOBAL APPEND PROPERTY VISTREL_FUZZ_TARGETS ${target} ${F_SEED_GENERATOR})
     if(F_SEED_GENERATOR)
         list(APPEND corpus_dirs ${generated})
         if(VISTREL_BUILD_TESTS)
@@ -66,6 +80,21 @@ function(vistrel_add_fuzzer)
             set_tests_properties(fuzz_replay_${F_NAME} PROPERTIES FIXTURES_REQUIRED fuzzseeds_${F_NAME})
         endif()
     endif()
+endfunction()
+
+# vistrel_finish_fuzzers(): after the last vistrel_add_fuzzer(), the target
+# fuzz_all (every fuzz target and seed generator, nothing else) and the
+# manifest <build>/fuzz/fuzzers.txt that scripts/fuzz-smoke reads.
+function(vistrel_finish_fuzzers)
+    get_property(targets GLOBAL PROPERTY VISTREL_FUZZ_TARGETS)
+    get_property(manifest GLOBAL PROPERTY VISTREL_FUZZ_MANIFEST)
+    list(REMOVE_DUPLICATES targets)
+    add_custom_target(fuzz_all)
+    if(targets)
+        add_dependencies(fuzz_all ${targets})
+    endif()
+    list(JOIN manifest "\n" lines)
+    file(GENERATE OUTPUT ${CMAKE_BINARY_DIR}/fuzz/fuzzers.txt CONTENT "${lines}\n")
 endfunction()
 
 # vistrel_add_benchmark(NAME <name> SOURCES <src...> LIBS <lib...>)

@@ -54,6 +54,19 @@ void position(std::string_view value, std::string_view hemisphere, std::size_t d
     }
 }
 
+// A receiver without a fix may still fill the position fields with
+// placeholders; whatever cannot be a place on the earth is not taken.
+bool plausible(std::int32_t degrees, float minutes, double limit) {
+    const double m = std::fabs(double(minutes));
+    if (!(m < 60)) // also NaN
+        return false;
+    return std::fabs(double(degrees)) + m / 60 <= limit;
+}
+
+bool plausiblePosition(const PositionRecord& r) {
+    return plausible(r.latDegrees, r.latMinutes, 90) && plausible(r.lonDegrees, r.lonMinutes, 180);
+}
+
 int hexValue(char c) {
     if (c >= '0' && c <= '9')
         return c - '0';
@@ -75,6 +88,8 @@ bool parseGga(std::string_view line, PositionRecord& target) {
     r.timeMs = timeOfField(f[1]);
     position(f[2], f[3], 2, 'S', r.latDegrees, r.latMinutes);
     position(f[4], f[5], 3, 'W', r.lonDegrees, r.lonMinutes);
+    if (!plausiblePosition(r))
+        return false;
     r.quality = fieldInt(f[6]);
     r.satellites = fieldInt(f[7]);
     r.hdop = toFloat(fieldDouble(f[8]));
@@ -85,7 +100,7 @@ bool parseGga(std::string_view line, PositionRecord& target) {
 }
 
 // $GPRMC,hhmmss.ss,A,llll.ll,a,yyyyy.yy,a,x.x,x.x,ddmmyy,x.x,a*hh
-//  1 time  2 status (not examined)  3-4 latitude  5-6 longitude
+//  1 time  2 status ("A" valid, "V" no fix yet)  3-4 latitude  5-6 longitude
 bool parseRmc(std::string_view line, PositionRecord& target) {
     std::array<std::string_view, 11> f;
     if (!cutFields(line, f))
@@ -99,6 +114,16 @@ bool parseRmc(std::string_view line, PositionRecord& target) {
     r.timeMs = time;
     position(f[3], f[4], 2, 'S', r.latDegrees, r.latMinutes);
     position(f[5], f[6], 3, 'W', r.lonDegrees, r.lonMinutes);
+    if (!plausiblePosition(r))
+        return false;
+    // Without a valid fix the position fields are placeholders: the
+    // sentence counts as one without a position, so no client is sent there.
+    if (f[2] != "A") {
+        r.latDegrees = 0;
+        r.latMinutes = 0;
+        r.lonDegrees = 0;
+        r.lonMinutes = 0;
+    }
     const bool hasPosition = r.latDegrees != 0 || r.latMinutes != 0 || r.lonDegrees != 0 || r.lonMinutes != 0;
     r.quality = hasPosition ? 2 : 0;
     r.satellites = 4;

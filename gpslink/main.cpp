@@ -5,6 +5,7 @@
 #include "LinkSocket.h"
 #include "NmeaWindow.h"
 #include "ProfileFile.h"
+#include "QtGerman.h"
 
 #include <QApplication>
 #include <QSocketNotifier>
@@ -58,6 +59,7 @@ int main(int argc, char** argv) {
         return 0;
 
     QApplication app(argc, argv);
+    QtGerman::install(app);
     app.setQuitOnLastWindowClosed(false);
     ProfileFile::write(LinkPaths::tolmIniPath(), "NMEA", "Application",
                        QCoreApplication::applicationFilePath().toStdString());

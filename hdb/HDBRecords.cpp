@@ -31,6 +31,15 @@ HDBRecords::~HDBRecords() {
 
 void HDBRecords::clearBuffer() {
     std::fill(m_buffer.begin(), m_buffer.end(), std::uint8_t(0));
+    m_hasRecord = false;
+}
+
+// A file may declare fields of no bytes at all; its records are then empty
+// and the buffer has no storage to copy into.
+void HDBRecords::take(const std::uint8_t* record) {
+    if (!m_buffer.empty())
+        std::memcpy(m_buffer.data(), record, m_buffer.size());
+    m_hasRecord = true;
 }
 
 void HDBRecords::notFound() {
@@ -71,7 +80,7 @@ HDBRecords::Outcome HDBRecords::seekFrom(const Hint& start, std::int64_t target)
                 return Outcome::NotFound;
             if (!m_file->ensure(page, HDBFormat::PageRecordsOffset + std::size_t(index + 1) * size))
                 return Outcome::Refused;
-            std::memcpy(m_buffer.data(), page.data() + HDBFormat::PageRecordsOffset + std::size_t(index) * size, size);
+            take(page.data() + HDBFormat::PageRecordsOffset + std::size_t(index) * size);
             m_hint = Hint{offset, base, total, depth};
             return Outcome::Found;
         }
@@ -90,7 +99,7 @@ HDBRecords::Outcome HDBRecords::seekFrom(const Hint& start, std::int64_t target)
                     return Outcome::NotFound;
                 if (!m_file->ensure(page, HDBFormat::PageRecordsOffset + (i + 1) * size))
                     return Outcome::Refused;
-                std::memcpy(m_buffer.data(), page.data() + HDBFormat::PageRecordsOffset + i * size, size);
+                take(page.data() + HDBFormat::PageRecordsOffset + i * size);
                 m_hint = Hint{offset, pageBase, total, depth};
                 return Outcome::Found;
             }
@@ -104,7 +113,8 @@ HDBRecords::Outcome HDBRecords::seekFrom(const Hint& start, std::int64_t target)
 
 int HDBRecords::compareRecord(const std::uint8_t* record, const std::uint8_t* key, std::size_t length) const {
     const std::size_t size = m_buffer.size();
-    const int c = length == 0 ? 0 : std::memcmp(record, key, std::min(length, size));
+    const std::size_t common = std::min(length, size);
+    const int c = common == 0 ? 0 : std::memcmp(record, key, common);
     if (c != 0)
         return c;
     return length > size ? -1 : 0;
@@ -151,7 +161,7 @@ HDBRecords::Outcome HDBRecords::searchKey(std::uint64_t offset, std::int64_t tot
         return Outcome::NotFound;
     if (!m_file->ensure(page, HDBFormat::PageRecordsOffset + (i + 1) * size))
         return Outcome::Refused;
-    std::memcpy(m_buffer.data(), records + i * size, size);
+    take(records + i * size);
     position = running + count;
     m_hint = Hint{offset, base, total, depth};
     return Outcome::Found;

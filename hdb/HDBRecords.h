@@ -10,7 +10,7 @@
 
 // A cursor over an HDB file: the current record number (1-based, in key
 // order) and a buffer holding the current record, all zeros when there is
-// none. The cursor keeps its file open. It remembers the page where it found
+// none (hasRecord() tells which). The cursor keeps its file open. It remembers the page where it found
 // its last record, so that reading record numbers in sequence mostly stays in
 // that page instead of starting at the root.
 //
@@ -44,6 +44,9 @@ public:
     bool eof() const { return m_recNo > std::int64_t(recordCount()); }
     int recNo() const { return int(m_recNo); }
     const std::uint8_t* record() const { return m_buffer.data(); }
+    // Whether the last positioning found a record. Fields read without one
+    // fail instead of decoding the zeroed buffer.
+    bool hasRecord() const { return m_hasRecord; }
 
 private:
     // The page where the last record was found.
@@ -61,9 +64,11 @@ private:
     int compareRecord(const std::uint8_t* record, const std::uint8_t* key, std::size_t length) const;
     void clearBuffer();
     void notFound();
+    void take(const std::uint8_t* record);
 
     std::shared_ptr<HDBFile> m_file;
     std::int64_t m_recNo = 0;
     Hint m_hint;
     std::vector<std::uint8_t> m_buffer;
+    bool m_hasRecord = false;
 };

@@ -30,13 +30,21 @@ RowField::Result RowField::getString(const HDBRecords&, std::string&) const {
 }
 
 const std::uint8_t* RowField::bytes(const HDBRecords& cursor) const {
-    return cursor.record() + m_offset;
+    if (!cursor.hasRecord() || m_offset + m_size > cursor.recordSize())
+        return nullptr;
+    // Fields of no bytes may make the whole record empty: there is no
+    // storage, but a valid empty field.
+    static const std::uint8_t none = 0;
+    return m_size == 0 ? &none : cursor.record() + m_offset;
 }
 
-std::string RowField::text(const HDBRecords& cursor) const {
+bool RowField::text(const HDBRecords& cursor, std::string& out) const {
     const auto* p = reinterpret_cast<const char*>(bytes(cursor));
+    if (!p)
+        return false;
     const void* zero = std::memchr(p, 0, m_size);
-    return std::string(p, zero ? static_cast<const char*>(zero) - p : m_size);
+    out.assign(p, zero ? static_cast<const char*>(zero) - p : m_size);
+    return true;
 }
 
 std::size_t RowField::storedSize(const HDBFieldDef& def, bool* known) {
@@ -74,6 +82,8 @@ std::unique_ptr<RowField> RowField::create(const HDBFieldDef& def, std::size_t o
 
 RowField::Result IntegerField::getInteger(const HDBRecords& cursor, std::uint32_t& out) const {
     const std::uint8_t* p = bytes(cursor);
+    if (!p)
+        return Fail;
     std::uint32_t value = 0;
     for (std::size_t k = 0; k < size(); ++k)
         value = value << 8 | p[k];
@@ -83,14 +93,16 @@ RowField::Result IntegerField::getInteger(const HDBRecords& cursor, std::uint32_
 
 RowField::Result IntegerField::getData(const HDBRecords& cursor, HDBValue& out) const {
     std::uint32_t value = 0;
-    getInteger(cursor, value);
+    if (getInteger(cursor, value) != Ok)
+        return Fail;
     out = value;
     return Ok;
 }
 
 RowField::Result IntegerField::getString(const HDBRecords& cursor, std::string& out) const {
     std::uint32_t value = 0;
-    getInteger(cursor, value);
+    if (getInteger(cursor, value) != Ok)
+        return Fail;
     out = std::to_string(value);
     return Ok;
 }
@@ -108,7 +120,8 @@ bool parseHdbNumber(const std::string& text, double& out) {
 }
 
 RowField::Result NumberStringField::getDouble(const HDBRecords& cursor, double& out) const {
-    return parseHdbNumber(text(cursor), out) ? Ok : Fail;
+    std::string value;
+    return text(cursor, value) && parseHdbNumber(value, out) ? Ok : Fail;
 }
 
 RowField::Result NumberStringField::getData(const HDBRecords& cursor, HDBValue& out) const {
@@ -120,16 +133,17 @@ RowField::Result NumberStringField::getData(const HDBRecords& cursor, HDBValue& 
 }
 
 RowField::Result NumberStringField::getString(const HDBRecords& cursor, std::string& out) const {
-    out = text(cursor);
-    return Ok;
+    return text(cursor, out) ? Ok : Fail;
 }
 
 RowField::Result StringField::getData(const HDBRecords& cursor, HDBValue& out) const {
-    out = text(cursor);
+    std::string value;
+    if (!text(cursor, value))
+        return Fail;
+    out = std::move(value);
     return Ok;
 }
 
 RowField::Result StringField::getString(const HDBRecords& cursor, std::string& out) const {
-    out = text(cursor);
-    return Ok;
+    return text(cursor, out) ? Ok : Fail;
 }

@@ -11,7 +11,8 @@ class HDBRecords;
 
 // A field of an HDB record: its name, its byte offset in the record and its
 // size. The subclasses decode the three stored kinds. Every operation reads
-// the cursor's current record and reports Ok or Fail.
+// the cursor's current record and reports Ok or Fail; a cursor without a
+// current record always gives Fail.
 class RowField {
 public:
     using Result = std::uint32_t;
@@ -46,9 +47,12 @@ public:
     static std::size_t storedSize(const HDBFieldDef& def, bool* known = nullptr);
 
 protected:
+    // The field's bytes in the cursor's current record; none without a
+    // current record or when the field lies beyond the cursor's record.
     const std::uint8_t* bytes(const HDBRecords& cursor) const;
     // The stored text: up to the first zero byte or all size() characters.
-    std::string text(const HDBRecords& cursor) const;
+    // False without a current record.
+    bool text(const HDBRecords& cursor, std::string& out) const;
 
 private:
     HDBFieldDef m_def;

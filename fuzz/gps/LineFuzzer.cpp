@@ -4,8 +4,23 @@
 #include "NmeaParser.h"
 #include "PortSettings.h"
 
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
+
+namespace {
+
+// Whatever a receiver sends, an accepted sentence leaves a place on the earth.
+void checkPlace(const GpsProtocol::PositionRecord& r) {
+    const auto within = [](std::int32_t degrees, float minutes, double limit) {
+        const double m = std::fabs(double(minutes));
+        return m < 60 && std::fabs(double(degrees)) + m / 60 <= limit;
+    };
+    if (!within(r.latDegrees, r.latMinutes, 90) || !within(r.lonDegrees, r.lonMinutes, 180))
+        std::abort();
+}
+
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0)
@@ -17,8 +32,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     assembler.feed(data + 1, size - 1, [&](const std::string& line) {
         if (line.size() > LineAssembler::MaxLine)
             std::abort();
-        NmeaParser::parseSentence(line, flags, record);
-        NmeaParser::parseSentence(line, 3, record);
+        if (NmeaParser::parseSentence(line, flags, record))
+            checkPlace(record);
+        if (NmeaParser::parseSentence(line, 3, record))
+            checkPlace(record);
         if (const auto setting = SettingsString::parse(line)) {
             const auto again = SettingsString::parse(SettingsString::format(setting->port, setting->settings));
             // Only one-digit port numbers survive writing; others are refused when opened.

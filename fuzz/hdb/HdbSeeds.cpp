@@ -1,12 +1,16 @@
 // Writes the seed corpus of the HDB fuzz target into the folder given as the
 // first argument: small files of each field kind, with and without the code
-// word, with one page and with two levels.
+// word, with one page and with two levels, and files whose records take no
+// bytes at all (a number-as-text field of length 0), which the writer refuses
+// to make and which are therefore put together here byte by byte.
 #include <HDBFormat.h>
 #include <HDBWriter.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -16,6 +20,29 @@ bool save(const std::string& dir, const std::string& name, HDBWriter& w) {
         return false;
     }
     return true;
+}
+
+// Plain (unscrambled) file: header, one field "R" of type 3 with length 0
+// and one decimal, and a root page holding `n` records of no bytes.
+bool saveEmptyRecords(const std::string& dir, const std::string& name, std::uint32_t n) {
+    const std::vector<std::uint8_t> block = {'R', 0, 0, 0, HDBFormat::TypeNumber, 0, 1};
+    std::vector<std::uint8_t> bytes(HDBFormat::HeaderSize);
+    HDBFormat::writeLE32(bytes.data(), HDBFormat::Magic);
+    HDBFormat::writeLE32(bytes.data() + 4, std::uint32_t(HDBFormat::HeaderSize + block.size()));
+    HDBFormat::writeLE32(bytes.data() + 8, 1);
+    HDBFormat::writeLE32(bytes.data() + 12, std::uint32_t(block.size()));
+    bytes.insert(bytes.end(), block.begin(), block.end());
+    std::vector<std::uint8_t> page(HDBFormat::pageReadSize(0), 0);
+    HDBFormat::writeLE32(page.data() + HDBFormat::PageCountOffset, n);
+    bytes.insert(bytes.end(), page.begin(), page.end());
+    const std::string path = dir + "/" + name + ".hdb";
+    std::FILE* out = std::fopen(path.c_str(), "wb");
+    const bool ok = out && std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
+    if (out && std::fclose(out) != 0)
+        return false;
+    if (!ok)
+        std::fprintf(stderr, "%s: cannot write\n", path.c_str());
+    return ok;
 }
 
 std::string placeName(int i) {
@@ -52,5 +79,9 @@ int main(int argc, char** argv) {
             tiny.addRecord({std::int64_t(i * 3)});
         ok &= save(dir, "tiny" + suffix, tiny);
     }
+    // Reading a field of such a file once passed the empty record buffer's
+    // null pointer to memchr.
+    ok &= saveEmptyRecords(dir, "empty_records0", 0);
+    ok &= saveEmptyRecords(dir, "empty_records3", 3);
     return ok ? 0 : 1;
 }

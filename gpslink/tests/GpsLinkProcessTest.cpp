@@ -188,6 +188,41 @@ TEST(GpsLinkProcess, PortSentencesReachTheClients) {
     EXPECT_EQ(link.stop(), 0);
 }
 
+// A receiver still searching for satellites sends RMC sentences with status
+// "V" and placeholder positions, some far out of range: clients must never be
+// sent there.
+TEST(GpsLinkProcess, InvalidFixesAreNotAnnounced) {
+    LinkProcess link;
+    link.ini("NMEA", "Port", "COM1:4800,n,8,1");
+    ASSERT_TRUE(link.start());
+    Client client;
+    ASSERT_TRUE(client.installed);
+    ASSERT_NE(client.hook(9), 0u);
+
+    link.send(gga("120000", "4807.038", "N", "01131.000", "E", 1) + "\r\n");
+    ASSERT_TRUE(waitNotes(9, 1));
+
+    // Out of range: refused, the last fix stays.
+    link.send("$GPRMC,120001,V,9999.999,N,99999.999,E,0.0,0.0,010180,,\r\n");
+    link.send("$GPRMC,120002,A,4860.000,N,01131.000,E,0.0,0.0,010180,,\r\n");
+    link.send(gga("120003", "4807.038", "N", "18100.000", "E", 1) + "\r\n");
+    // No valid fix: stored without a position and quality 0, not announced.
+    link.send("$GPRMC,120004,V,5000.000,N,00800.000,E,0.0,0.0,010180,,\r\n");
+    EXPECT_TRUE(eventually([] { return position().timeMs == 43204000; }));
+    Position p = position();
+    EXPECT_EQ(p.quality, 0);
+    EXPECT_EQ(p.latDegrees, 0);
+    EXPECT_EQ(p.lonDegrees, 0);
+
+    link.send(gga("120005", "5000.000", "N", "00800.000", "E", 1) + "\r\n");
+    ASSERT_TRUE(waitNotes(9, 2));
+    EXPECT_EQ(notesFor(9), 2) << "only the two valid fixes are announced";
+    p = position();
+    EXPECT_EQ(p.latDegrees, 50);
+    EXPECT_EQ(p.quality, 1);
+    EXPECT_EQ(link.stop(), 0);
+}
+
 TEST(GpsLinkProcess, RecordingKeepsEveryLine) {
     LinkProcess link;
     link.ini("NMEA", "Port", "COM1:4800,n,8,1");

@@ -106,7 +106,7 @@ TEST(NmeaParser, RmcRules) {
     // A position gives quality 2 and the fixed RMC values.
     PositionRecord r;
     r.altitude = 100;
-    ASSERT_TRUE(parseSentence("$GPRMC,123520,V,4807.038,N,01131.000,E,0,0,230394,0,W", 3, r));
+    ASSERT_TRUE(parseSentence("$GPRMC,123520,A,4807.038,N,01131.000,E,0,0,230394,0,W", 3, r));
     EXPECT_EQ(r.quality, 2);
     EXPECT_EQ(r.satellites, 4);
     EXPECT_EQ(r.altitude, 0);
@@ -135,6 +135,65 @@ TEST(NmeaParser, RmcRules) {
     EXPECT_TRUE(parseSentence("$GPRMC,,A,4807.038,N,01131.000,E,1,2,3,4,W", 3, t));
 }
 
+// Receivers without a fix send RMC with status "V" and placeholder
+// positions; a position off the earth is never taken, from GGA or RMC.
+TEST(NmeaParser, InvalidFixes) {
+    const PositionRecord fix = [] {
+        PositionRecord r;
+        parseSentence(Gga, 3, r);
+        return r;
+    }();
+    struct Case {
+        const char* legend;
+        std::string line;
+        bool accepted;
+    };
+    const std::vector<Case> cases = {
+        {"latitude 90 degrees", "$GPGGA,1,9000.000,N,00000.000,E,1,2,3,4,M,5,M,6,", true},
+        {"latitude 90 degrees 0.5 minutes", "$GPGGA,1,9000.500,S,00000.000,E,1,2,3,4,M,5,M,6,", false},
+        {"latitude 91 degrees", "$GPGGA,1,9100.000,N,00000.000,E,1,2,3,4,M,5,M,6,", false},
+        {"latitude minutes 59.999", "$GPGGA,1,4859.999,N,00000.000,E,1,2,3,4,M,5,M,6,", true},
+        {"latitude minutes 60", "$GPGGA,1,4860.000,N,00000.000,E,1,2,3,4,M,5,M,6,", false},
+        {"longitude 180 degrees", "$GPGGA,1,0000.000,N,18000.000,W,1,2,3,4,M,5,M,6,", true},
+        {"longitude 180 degrees 0.1 minutes", "$GPGGA,1,0000.000,N,18000.100,E,1,2,3,4,M,5,M,6,", false},
+        {"longitude 999 degrees", "$GPGGA,1,0000.000,N,99900.000,E,1,2,3,4,M,5,M,6,", false},
+        {"longitude minutes 75", "$GPGGA,1,0000.000,N,01175.000,E,1,2,3,4,M,5,M,6,", false},
+        {"infinite minutes", "$GPGGA,1,481e300,N,0111e300,E,1,2,3,4,M,5,M,6,", false},
+        {"minutes not a number", "$GPGGA,1,48nan,N,011nan,E,1,2,3,4,M,5,M,6,", false},
+        {"RMC latitude 99", "$GPRMC,2,A,9959.999,N,01131.000,E,0,0,230394,0,W", false},
+        {"RMC longitude 999", "$GPRMC,2,A,4807.038,N,99999.999,E,0,0,230394,0,W", false},
+        {"RMC minutes 60", "$GPRMC,2,A,4807.038,N,01160.000,E,0,0,230394,0,W", false},
+        {"RMC without fix, out of range", "$GPRMC,2,V,9999.999,N,99999.999,E,0,0,230394,0,W", false},
+        {"RMC without fix", "$GPRMC,2,V,4807.038,N,01131.000,E,0,0,230394,0,W", true},
+    };
+    for (const Case& c : cases) {
+        PositionRecord r = fix;
+        EXPECT_EQ(parseSentence(c.line, 3, r), c.accepted) << c.legend;
+        if (!c.accepted) {
+            EXPECT_EQ(std::memcmp(&r, &fix, sizeof(r)), 0) << c.legend << ": a rejected line changed the record";
+        }
+    }
+
+    // Any status but "A" counts as no fix: stored without a position, with
+    // quality 0, so that nobody is notified.
+    for (const char* status : {"V", "", "a", "AV"}) {
+        PositionRecord r = fix;
+        const std::string line = std::string("$GPRMC,123520,") + status + ",5000.000,S,00800.000,W,0,0,230394,0,W";
+        ASSERT_TRUE(parseSentence(line, 3, r)) << status;
+        EXPECT_EQ(r.quality, 0) << status;
+        EXPECT_EQ(r.timeMs, 45320000) << status;
+        EXPECT_EQ(r.latDegrees, 0) << status;
+        EXPECT_EQ(r.latMinutes, 0) << status;
+        EXPECT_EQ(r.lonDegrees, 0) << status;
+        EXPECT_EQ(r.lonMinutes, 0) << status;
+    }
+    PositionRecord a;
+    ASSERT_TRUE(parseSentence("$GPRMC,123520,A,5000.000,S,00800.000,W,0,0,230394,0,W", 3, a));
+    EXPECT_EQ(a.quality, 2);
+    EXPECT_EQ(a.latDegrees, -50);
+    EXPECT_EQ(a.lonDegrees, -8);
+}
+
 TEST(NmeaParser, TimeAndNumberConversions) {
     EXPECT_EQ(NmeaParser::timeOfField("123519.5"), 45319500);
     EXPECT_EQ(NmeaParser::timeOfField("123519.567"), 45319567);
@@ -153,10 +212,9 @@ TEST(NmeaParser, TimeAndNumberConversions) {
     EXPECT_DOUBLE_EQ(NmeaParser::fieldDouble("1e999"), HUGE_VAL);
     EXPECT_DOUBLE_EQ(NmeaParser::fieldDouble("abc"), 0);
 
-    // A minutes value beyond the float range saturates instead of overflowing.
+    // A value beyond the float range saturates instead of overflowing.
     PositionRecord r;
-    ASSERT_TRUE(parseSentence("$GPGGA,1,481e300,N,0111e300,E,1,2,3,1e300,M,5,M,6,", 3, r));
-    EXPECT_TRUE(std::isinf(r.latMinutes));
+    ASSERT_TRUE(parseSentence("$GPGGA,1,4807,N,01131,E,1,2,3,1e300,M,5,M,6,", 3, r));
     EXPECT_TRUE(std::isinf(r.altitude));
     // Short position fields give what is there.
     ASSERT_TRUE(parseSentence("$GPGGA,1,4,N,3,W,1,2,3,4,M,5,M,6,", 3, r));

@@ -194,6 +194,78 @@ TEST(HDBFile, DecodesEachFieldKind) {
     EXPECT_EQ(s, "ABCDEF"); // no zero: all characters count
 }
 
+// Without a current record (before the first, past the last, after a failed
+// search) every field kind fails, also in a file whose fields take no bytes
+// at all, where the record buffer has no storage.
+TEST(HDBFile, FieldsWithoutCurrentRecordFail) {
+    TempDir dir;
+    HDBWriter w({{"A", 3, 4, 0}, {"C", 3, 10, 0}, {"E", 7, 6, 0}, {"F", 8, 3, 0}});
+    const std::string r1 = std::string("\x01\x02", 2) + std::string("12.5\0\0\0\0\0\0", 10) + "abcdef" + "\x07";
+    ASSERT_TRUE(w.addRawRecord(r1.data(), r1.size()));
+    auto file = openBytes(dir, w.toBytes());
+    ASSERT_TRUE(file->isOpen());
+    HDBRecords c(file);
+    auto expectAllFail = [&](const char* legend) {
+        SCOPED_TRACE(legend);
+        EXPECT_FALSE(c.hasRecord());
+        for (int f = 1; f <= file->fieldCount(); ++f) {
+            const RowField* field = file->field(f);
+            SCOPED_TRACE(field->name());
+            HDBValue v;
+            std::uint32_t u = 0;
+            double d = 0;
+            std::string s;
+            EXPECT_EQ(field->getData(c, v), RowField::Fail);
+            EXPECT_EQ(field->getInteger(c, u), RowField::Fail);
+            EXPECT_EQ(field->getDouble(c, d), RowField::Fail);
+            EXPECT_EQ(field->getString(c, s), RowField::Fail);
+        }
+        EXPECT_EQ(AnsiStringField(c, "E").bytes(), "");
+    };
+    expectAllFail("new cursor");
+    ASSERT_FALSE(c.seek(0));
+    expectAllFail("record 0");
+    ASSERT_TRUE(c.seek(1));
+    EXPECT_TRUE(c.hasRecord());
+    std::string s;
+    EXPECT_EQ(file->fieldByName("E")->getString(c, s), RowField::Ok);
+    EXPECT_EQ(s, "abcdef");
+    ASSERT_FALSE(c.seek(2));
+    expectAllFail("past the last record");
+    ASSERT_TRUE(c.findNearest(std::string_view("\x01", 1), true));
+    EXPECT_TRUE(c.hasRecord());
+    ASSERT_FALSE(c.findNearest(std::string_view("\x02", 1), false));
+    expectAllFail("failed search");
+
+    // One number-as-text field of length 0: records of no bytes.
+    const Bytes block = fieldBlock({{"R", HDBFormat::TypeNumber, 0, 1}});
+    for (std::uint32_t n : {0u, 3u}) {
+        SCOPED_TRACE(n);
+        Bytes bytes = header(std::uint32_t(16 + block.size()), 1, std::uint32_t(block.size()));
+        bytes.insert(bytes.end(), block.begin(), block.end());
+        RawPage page;
+        page.n = n;
+        page.children.assign(n + 1, 0);
+        page.counts.assign(n + 1, 0);
+        const Bytes p = pageBytes(page, 0);
+        bytes.insert(bytes.end(), p.begin(), p.end());
+        auto empty = openBytes(dir, bytes);
+        ASSERT_TRUE(empty->isOpen());
+        ASSERT_EQ(empty->recordSize(), 0u);
+        HDBRecords e(empty);
+        const RowField* r = empty->field(1);
+        double d = 0;
+        HDBValue v;
+        EXPECT_FALSE(e.seek(0));
+        EXPECT_EQ(r->getDouble(e, d), RowField::Fail);
+        EXPECT_EQ(r->getData(e, v), RowField::Fail);
+        EXPECT_EQ(e.seek(1), n > 0);
+        EXPECT_EQ(r->getString(e, s), n > 0 ? RowField::Ok : RowField::Fail);
+        EXPECT_EQ(r->getDouble(e, d), RowField::Fail); // empty text holds no number
+        EXPECT_EQ(e.findNearest(std::string_view("x"), false), false);
+    }
+}
+
 TEST(HDBFile, RefusesBadHeadersAndFieldBlocks) {
     TempDir dir;
     HDBWriter w({text("NAME", 8), {"N", 3, 5, 0}});
