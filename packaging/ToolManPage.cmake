@@ -35,7 +35,8 @@ if(commands STREQUAL "")
     message(FATAL_ERROR "no commands found in the help text of vistrel-tool")
 endif()
 
-file(WRITE ${OUT} ".TH VISTREL\\-TOOL 1 \"December 2026\" \"Vistrel ${VERSION}\" \"User Commands\"
+file(WRITE ${OUT} ".\\\" -*- coding: UTF-8 -*-
+.TH VISTREL\\-TOOL 1 \"December 2026\" \"Vistrel ${VERSION}\" \"User Commands\"
 .SH NAME
 vistrel\\-tool \\- command-line tool for map files, coordinates, HDB databases and demo data media
 .SH SYNOPSIS

@@ -63,7 +63,8 @@ endforeach()
 run(desktop-file-validate ${ROOT}/share/applications/de.dremal.Vistrel.desktop)
 run(appstreamcli validate --no-net ${ROOT}/share/metainfo/de.dremal.Vistrel.metainfo.xml)
 foreach(page vistrel vistrel-tool gpslink)
-    execute_process(COMMAND groff -man -Tutf8 -P-cbou -ww ${ROOT}/share/man/man1/${page}.1
+    # -k: the input passes preconv, as man passes it (the pages are UTF-8).
+    execute_process(COMMAND groff -k -man -Tutf8 -P-cbou -ww ${ROOT}/share/man/man1/${page}.1
         OUTPUT_VARIABLE text ERROR_VARIABLE warnings RESULT_VARIABLE status)
     if(NOT status EQUAL 0 OR NOT warnings STREQUAL "")
         fail("manual page ${page}.1: ${status} ${warnings}")
