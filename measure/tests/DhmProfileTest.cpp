@@ -12,6 +12,7 @@
 #include "ScriptedDialogs.h"
 #include "TDHMDialog.h"
 #include "TlmWriter.h"
+#include "TolmWindow.h"
 #include "velmar32.h"
 
 #include <QApplication>
@@ -422,4 +423,117 @@ TEST(TDHMDialog, OptionMenuSavingAndPrinting) {
         QFile::copy(dir.filePath("profil.pdf"), QString::fromLocal8Bit(out) + ".pdf");
         QFile::copy(dir.filePath("profil.bmp"), QString::fromLocal8Bit(out) + ".bmp");
     }
+}
+
+// The profile function in the program started on the demo medium: the menu
+// entry, clicking a line across the map, dragging a vertex (the profile
+// follows), the popup, the jump to a position and leaving.
+TEST(DHMProfileFunction, OnTheDemoMedium) {
+    qputenv("VISTREL_INSTANCE_KEY", QByteArray("dhm-test-") + QByteArray::number(getpid()));
+    Platform::ScriptedDialogs dialogs;
+    TAppInitModule::Options options;
+    options.places = DataMedium::SearchPlaces{};
+    options.places->commandLine = QStringLiteral(VISTREL_TEST_MEDIUM_DIR);
+    TAppInitModule init(options);
+    struct Cleanup {
+        ~Cleanup() {
+            MapFunction::Activate(nullptr);
+            delete MainMapModule::instance();
+        }
+    } cleanup;
+    ASSERT_TRUE(init.initApp());
+    ASSERT_NE(Modul::DHM::instance(), nullptr);
+    EXPECT_NE(Modul::DHM::instance()->model(2), 0u) << "the medium has both models";
+    EXPECT_NE(Modul::DHM::instance()->model(3), 0u);
+    TMainWindow* mainWindow = init.basis()->mainWindow();
+    mainWindow->resize(1100, 800);
+    mainWindow->show();
+    MainMapModule* module = MainMapModule::instance();
+    ASSERT_NE(module, nullptr);
+    module->DefCoordDynamic = false;
+    TMapFunctionAction *profileAction = nullptr, *zoomAction = nullptr;
+    for (TModularAction* action : mainWindow->registeredActions())
+        if (action->menuPath() == QStringLiteral("&Funktion|&Höhenprofil"))
+            profileAction = qobject_cast<TMapFunctionAction*>(action);
+        else if (action->menuPath() == QStringLiteral("&Funktion|Z&oomen"))
+            zoomAction = qobject_cast<TMapFunctionAction*>(action);
+    ASSERT_TRUE(profileAction != nullptr && zoomAction != nullptr);
+    EXPECT_EQ(profileAction->objectName(), "Modul_Function_DHMProfile");
+    auto* function = dynamic_cast<DHMProfileFunction*>(profileAction->mapFunction());
+    ASSERT_NE(function, nullptr);
+
+    module->Sequence().SelectMap(3);
+    module->SetZoom(1.0, std::nullopt);
+    QWidget* client = module->WindowControl();
+    ASSERT_NE(client, nullptr);
+    for (int i = 0; i < 200 && !(client->isVisible() && client->width() > 400); ++i) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(2);
+    }
+    ASSERT_GT(client->width(), 400);
+    const int cx = client->width() / 2, cy = client->height() / 2;
+    auto mouse = [&](QEvent::Type type, int x, int y, Qt::MouseButton button = Qt::LeftButton) {
+        const QPointF at(x, y);
+        QMouseEvent event(type, at, client->mapToGlobal(at), button,
+                          type == QEvent::MouseButtonRelease ? Qt::NoButton : button, {});
+        QApplication::sendEvent(client, &event);
+    };
+    auto click = [&](int x, int y) {
+        mouse(QEvent::MouseButtonPress, x, y);
+        mouse(QEvent::MouseButtonRelease, x, y);
+    };
+
+    profileAction->trigger();
+    ASSERT_EQ(MapFunction::Active(), function);
+    TDHMDialog* dialog = function->dialog();
+    ASSERT_TRUE(dialog != nullptr && dialog->isVisible());
+    EXPECT_EQ(dialog->windowTitle(), "Höhenprofil");
+    click(cx - 200, cy);
+    click(cx + 200, cy);
+    ASSERT_EQ(function->line().pointCount(), 2);
+    ASSERT_EQ(function->path().points().size(), 2u);
+    EXPECT_NEAR(function->path().horizontalLength(), 1000.0, 1.0) << "400 pixels of 2.5 m";
+    QImage before = dialog->graphWindow()->render();
+    DHM_Graph graph;
+    dialog->graphWindow()->render(&graph);
+    EXPECT_TRUE(graph.messages.isEmpty());
+    EXPECT_GT(graph.minimum, 0);
+    for (const DHM_Sample& s : graph.samples)
+        EXPECT_NE(s.height, 0) << "the regional map lies inside the models";
+
+    // Dragging the second vertex 100 pixels down: the line and the profile follow.
+    mouse(QEvent::MouseButtonPress, cx + 201, cy + 1);
+    mouse(QEvent::MouseButtonRelease, cx + 200, cy + 100);
+    ASSERT_EQ(function->line().pointCount(), 2);
+    EXPECT_NEAR(function->path().horizontalLength(), std::hypot(1000.0, 250.0), 1.0);
+    EXPECT_NE(dialog->graphWindow()->render(), before);
+
+    // The popup on a vertex deletes it; the profile falls back to the message.
+    mouse(QEvent::MouseButtonPress, cx - 200, cy, Qt::RightButton);
+    TUD2_DeletePopup& popup = TUD2_DeletePopup::instance();
+    EXPECT_TRUE(popup.RemovePoint->isVisible());
+    popup.hide();
+    popup.RemovePoint->trigger();
+    EXPECT_EQ(function->line().pointCount(), 1);
+    dialog->graphWindow()->render(&graph);
+    EXPECT_EQ(graph.messages.value(0), "Nur ein Punkt markiert");
+
+    // Jumping to 500 m along a new line centres the map there.
+    click(cx - 200, cy);
+    ASSERT_EQ(function->path().points().size(), 2u);
+    const Coord start = [&] {
+        Coord window{0xC001, 0, double(cx + 200), double(cy + 100)}, g{1, 3};
+        EXPECT_TRUE(module->Transform(window, g));
+        return g;
+    }();
+    ASSERT_TRUE(function->jumpTo(function->path().horizontalLength() / 2));
+    Coord centre{1, 3};
+    ASSERT_TRUE(module->Position(centre, TTolmWindow::AlignCenter));
+    EXPECT_NEAR(std::hypot(centre.x - start.x, centre.y - start.y), std::hypot(1000.0, 250.0) / 2, 3.0);
+
+    // Leaving hides the window.
+    zoomAction->trigger();
+    EXPECT_FALSE(dialog->isVisible());
+    profileAction->trigger();
+    EXPECT_TRUE(dialog->isVisible());
 }

@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QCursor>
+#include <QGuiApplication>
 #include <QWidget>
 
 #include <algorithm>
@@ -79,7 +80,7 @@ void EditElement::showCursor(int cursorClass) {
 void EditElement::MouseMove(MapEventInfo& info) {
     // A move without the button means the release went elsewhere: the
     // press ends without effect.
-    if (m_mode != None) {
+    if (m_mode != None && !(QGuiApplication::mouseButtons() & Qt::LeftButton)) {
         m_mode = None;
         if (QWidget* control = mapControl(); control != nullptr && QWidget::mouseGrabber() == control)
             control->releaseMouse();
