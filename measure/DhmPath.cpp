@@ -262,7 +262,11 @@ DHM_Graph DHM_Path::draw(QPainter& canvas, const QRect& rect,
         return graph;
     }
     graph.plot = plot;
-    graph.samples = samples(plot.width());
+    // Support points every 2 screen pixels: on a printer the graph is as
+    // finely sampled as in the window (finer steps than the height grid
+    // would only split slopes into flat pieces of whole decimetres, which
+    // the statistics count neither as rise nor as fall).
+    graph.samples = samples(int(plot.width() / std::max(1.0, lineScale)));
     const std::vector<DHM_Sample>& samples = graph.samples;
     const auto [minimum, maximum] = fixedRange ? *fixedRange : heightRange(samples);
     graph.minimum = minimum;
@@ -278,11 +282,13 @@ DHM_Graph DHM_Path::draw(QPainter& canvas, const QRect& rect,
     auto yOf = [&](int h) {
         return plot.bottom() - int(std::lround(double(h - graph.minimum) * plot.height() / range));
     };
+    const int thin = std::max(1, int(std::lround(lineScale)));
+    const int tick = std::max(3, int(std::lround(3 * lineScale)));
     const int firstLabel = int(std::ceil(double(graph.minimum) / graph.heightStep)) * graph.heightStep;
 
     // Helper lines at every height step.
     if (flags & HelperLines) {
-        QPen dotted(ink, 1, Qt::DotLine);
+        QPen dotted(ink, thin, Qt::DotLine);
         canvas.setPen(dotted);
         for (int h = firstLabel; h <= graph.maximum; h += graph.heightStep)
             canvas.drawLine(plot.left(), yOf(h), plot.right(), yOf(h));
@@ -347,7 +353,7 @@ DHM_Graph DHM_Path::draw(QPainter& canvas, const QRect& rect,
     canvas.drawRect(QRect(rect.left(), plot.top(), plot.left() - rect.left(), plot.height()));
     canvas.drawRect(QRect(plot.right() + 1, plot.top(), rect.right() - plot.right(), plot.height()));
     canvas.setBrush(Qt::NoBrush);
-    canvas.setPen(QPen(ink, 1));
+    canvas.setPen(QPen(ink, thin));
 
     // Axes with arrow heads.
     const int arrow = std::max(3, cw / 2);
@@ -366,8 +372,8 @@ DHM_Graph DHM_Path::draw(QPainter& canvas, const QRect& rect,
         const int y = yOf(h);
         const QString text = QString::asprintf("%d", h / 10);
         graph.heightLabels << text;
-        canvas.drawLine(plot.left() - 3, y, plot.left(), y);
-        canvas.drawText(QRect(rect.left(), y - th / 2, left - 4, th), Qt::AlignRight | Qt::AlignVCenter, text);
+        canvas.drawLine(plot.left() - tick, y, plot.left(), y);
+        canvas.drawText(QRect(rect.left(), y - th / 2, left - tick - 1, th), Qt::AlignRight | Qt::AlignVCenter, text);
     }
     // Axis titles.
     canvas.drawText(QRect(rect.left(), rect.top(), rect.width(), th), Qt::AlignLeft | Qt::AlignTop, heightTitle);
@@ -377,7 +383,7 @@ DHM_Graph DHM_Path::draw(QPainter& canvas, const QRect& rect,
     // Distance labels: start, end, and in between the finest step whose
     // labels keep a character apart.
     const DHM_DistanceUnit unit = DHM_DistanceUnit::forTotal(graph.pathLength);
-    const int labelTop = plot.bottom() + 4;
+    const int labelTop = plot.bottom() + tick + 1;
     const QString startText = d0 == 0.0 ? QStringLiteral("0") : unit.number(d0);
     const QString endText = unit.number(graph.pathLength) + unit.text;
     const QRect startRect(plot.left() - fm.horizontalAdvance(startText) / 2, labelTop, fm.horizontalAdvance(startText),
@@ -403,7 +409,7 @@ DHM_Graph DHM_Path::draw(QPainter& canvas, const QRect& rect,
             const int x = xOf(value * unit.metres);
             const QRect r(x - fm.horizontalAdvance(text) / 2, labelTop, fm.horizontalAdvance(text), th);
             const QRect spaced = r.adjusted(-cw / 2, 0, cw / 2, 0);
-            canvas.drawLine(x, plot.bottom(), x, plot.bottom() + 3);
+            canvas.drawLine(x, plot.bottom(), x, plot.bottom() + tick);
             if (spaced.intersects(startRect) || spaced.intersects(endRect))
                 continue;
             canvas.drawText(r, Qt::AlignLeft | Qt::AlignTop, text);

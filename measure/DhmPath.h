@@ -101,6 +101,9 @@ public:
     int penWidth = 1;
     QColor colour = Qt::black;
     bool inverted = false;
+    // Device pixels per screen pixel for the thin lines (axes, ticks, helper
+    // lines); a printer sets it so that they keep their look on paper.
+    double lineScale = 1.0;
 
     // Length (height differences included) and the sums of rises and falls
     // over consecutive samples, as the graph counts them.

@@ -256,7 +256,8 @@ void TDHMDialog::printTo(QPrinter& printer) {
     // Lines keep their look: the pen grows with the printer's text height.
     const int screenText = std::max(1, QFontMetrics(font).height());
     DHM_Path scaled = *m_path;
-    scaled.penWidth = std::max(1, int(std::lround(double(m_path->penWidth) * fm.height() / screenText)));
+    scaled.lineScale = double(fm.height()) / screenText;
+    scaled.penWidth = std::max(1, int(std::lround(m_path->penWidth * scaled.lineScale)));
     scaled.draw(painter, graph);
     painter.setPen(Qt::black);
     painter.drawText(QRect(page.left(), graph.bottom() + 1 + fm.height() / 4, page.width(), fm.height()),

@@ -250,6 +250,23 @@ TEST(DhmPath, GraphLayoutMessagesAndStatistics) {
     ASSERT_GT(g.distanceLabels.size(), 2);
     for (int i = 2; i + 1 < g.distanceLabels.size(); ++i)
         EXPECT_LT(g.distanceLabels[i - 1].toDouble(), g.distanceLabels[i].toDouble());
+    // On a printer (lines 8 times as wide) the support points stay 2 screen
+    // pixels apart, so the statistics agree with the window's.
+    path.flags = DHM_Path::Statistics | DHM_Path::SupportPoints | DHM_Path::Bilinear;
+    const DHM_Graph screen = draw();
+    QImage paper(600 * 8, 320 * 8, QImage::Format_Mono);
+    {
+        QPainter painter(&paper);
+        QFont font = painter.font();
+        font.setPixelSize(QFontMetrics(font).height() * 8);
+        painter.setFont(font);
+        DHM_Path printed = path;
+        printed.lineScale = 8;
+        const DHM_Graph print = printed.draw(painter, paper.rect());
+        EXPECT_NEAR(double(print.samples.size()), double(screen.samples.size()), screen.samples.size() * 0.1);
+        EXPECT_NEAR(print.riseLength, screen.riseLength, screen.riseLength * 0.05);
+        EXPECT_NEAR(print.fallLength, screen.fallLength, screen.fallLength * 0.05);
+    }
     // A gap in the heights (east of 3600 m) lifts the pen.
     path.addPoint(gk(E0 + 3900, N0 + 2000));
     path.addPoint(gk(E0 + 3500, N0 + 2500));
