@@ -20,6 +20,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPrinter>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -553,4 +554,68 @@ TEST(DHMProfileFunction, OnTheDemoMedium) {
     EXPECT_FALSE(dialog->isVisible());
     profileAction->trigger();
     EXPECT_TRUE(dialog->isVisible());
+}
+
+// vistrel-tool profile: the same samples and totals as the profile window,
+// and clear failures.
+TEST(ProfileCommand, SamplesTotalsAndErrors) {
+    Models m(false);
+    auto run = [&](const QStringList& args, QString* err = nullptr) {
+        QProcess p;
+        p.start(QStringLiteral(VISTREL_TOOL), QStringList{QStringLiteral("profile")} + args);
+        EXPECT_TRUE(p.waitForFinished(60000));
+        if (err != nullptr)
+            *err = QString::fromUtf8(p.readAllStandardError());
+        return std::make_pair(p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()));
+    };
+    const QString a = QString::number(E0 + 400, 'f', 0) + "," + QString::number(N0 + 2000, 'f', 0);
+    const QString b = QString::number(E0 + 2000, 'f', 0) + "," + QString::number(N0 + 2000, 'f', 0);
+    const QString c = QString::number(E0 + 3600, 'f', 0) + "," + QString::number(N0 + 2000, 'f', 0);
+    auto [code, out] = run({m.dir.path(), a, b, c});
+    ASSERT_EQ(code, 0) << out.toStdString();
+    const QStringList lines = out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 6);
+    EXPECT_EQ(lines[0].simplified(), "0.0 400.0");
+    EXPECT_EQ(lines[1].simplified(), "1600.0 200.0");
+    EXPECT_EQ(lines[2].simplified(), "3200.0 400.0");
+    EXPECT_EQ(lines[3], "length: 3224.9 m");
+    EXPECT_EQ(lines[4], "Anstieg: 200 m auf 1.61 km");
+    EXPECT_EQ(lines[5], "Abstieg: 200 m auf 1.61 km");
+
+    // As the window samples a graph 400 pixels wide.
+    DHM_Path path(&m.dhm);
+    path.flags = DHM_Path::SupportPoints;
+    path.addPoint(gk(E0 + 400, N0 + 2000));
+    path.addPoint(gk(E0 + 2000, N0 + 2000));
+    path.addPoint(gk(E0 + 3600, N0 + 2000));
+    const std::vector<DHM_Sample> samples = path.samples(400);
+    std::tie(code, out) = run({m.dir.path(), a, b, c, "--points", "400", "--csv"});
+    ASSERT_EQ(code, 0);
+    const QStringList csv = out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(csv.size(), int(samples.size()) + 4);
+    EXPECT_EQ(csv[0], "distance_m;height_m");
+    for (std::size_t i = 0; i < samples.size(); ++i)
+        EXPECT_EQ(csv[int(i) + 1].toStdString(),
+                  QString::asprintf("%.1f;%.1f", samples[i].distance, samples[i].height / 10.0).toStdString());
+    // The nearest-pixel steps make the sampled line longer than the plain one.
+    EXPECT_EQ(csv[int(samples.size()) + 1].toStdString(),
+              QString::asprintf("length_m;%.1f", DHM_Path::totals(samples).length).toStdString());
+
+    // Outside every model; no model; bad input.
+    QString err;
+    const QString outside = QString::number(E0 + 20000, 'f', 0) + "," + QString::number(N0, 'f', 0);
+    std::tie(code, out) = run({m.dir.path(), a, outside}, &err);
+    EXPECT_EQ(code, 1);
+    EXPECT_TRUE(err.contains("outside every elevation model")) << err.toStdString();
+    EXPECT_TRUE(out.isEmpty());
+    QTemporaryDir empty;
+    std::tie(code, out) = run({empty.path(), a, b}, &err);
+    EXPECT_EQ(code, 1);
+    EXPECT_TRUE(err.contains("no elevation model"));
+    std::tie(code, out) = run({m.dir.path(), a, "3401000;5502000"}, &err);
+    EXPECT_EQ(code, 2);
+    std::tie(code, out) = run({m.dir.path(), a}, &err);
+    EXPECT_EQ(code, 2) << "one point is no line";
+    std::tie(code, out) = run({m.dir.path(), a, b, "--points", "x"}, &err);
+    EXPECT_EQ(code, 2);
 }
