@@ -373,7 +373,8 @@ DHM_Graph DHM_Path::draw(QPainter& canvas, const QRect& rect,
         const QString text = QString::asprintf("%d", h / 10);
         graph.heightLabels << text;
         canvas.drawLine(plot.left() - tick, y, plot.left(), y);
-        canvas.drawText(QRect(rect.left(), y - th / 2, left - tick - 1, th), Qt::AlignRight | Qt::AlignVCenter, text);
+        canvas.drawText(QRect(rect.left(), y - th / 2, left - std::max(tick, arrow) - 2, th),
+                        Qt::AlignRight | Qt::AlignVCenter, text);
     }
     // Axis titles.
     canvas.drawText(QRect(rect.left(), rect.top(), rect.width(), th), Qt::AlignLeft | Qt::AlignTop, heightTitle);
