@@ -52,11 +52,15 @@ void DHMProfileWindow::mousePressEvent(QMouseEvent* event) {
             onContextMenu(event->globalPosition().toPoint());
         return;
     }
-    if (event->button() != Qt::LeftButton || m_path == nullptr || m_graph.plot.isEmpty() ||
-        !m_graph.plot.contains(at) || m_graph.samples.size() < 2)
+    if (event->button() != Qt::LeftButton || m_path == nullptr)
         return;
-    const double d0 = m_graph.samples.front().distance, d1 = m_graph.samples.back().distance;
-    const double t = double(at.x() - m_graph.plot.left()) / std::max(1, m_graph.plot.width());
+    // The layout as the path is now (the last paint may be older).
+    DHM_Graph graph;
+    render(&graph);
+    if (graph.plot.isEmpty() || !graph.plot.contains(at) || graph.samples.size() < 2)
+        return;
+    const double d0 = graph.samples.front().distance, d1 = graph.samples.back().distance;
+    const double t = double(at.x() - graph.plot.left()) / std::max(1, graph.plot.width());
     if (onGraphClick)
         onGraphClick(d0 + std::clamp(t, 0.0, 1.0) * (d1 - d0), event->globalPosition().toPoint());
 }

@@ -549,6 +549,25 @@ TEST(DHMProfileFunction, OnTheDemoMedium) {
     ASSERT_TRUE(module->Position(centre, TTolmWindow::AlignCenter));
     EXPECT_NEAR(std::hypot(centre.x - start.x, centre.y - start.y), std::hypot(1000.0, 250.0) / 2, 3.0);
 
+    // The same through the graph: a left click in the middle of the plot
+    // offers "Zu &Position springen", which centres the map there.
+    module->SetCentre(start, true);
+    DHMProfileWindow* graphWindow = dialog->graphWindow();
+    DHM_Graph shown;
+    graphWindow->render(&shown);
+    const QRect plot = shown.plot;
+    ASSERT_FALSE(plot.isEmpty());
+    const QPointF middle(plot.left() + plot.width() / 2.0, plot.center().y());
+    QMouseEvent press(QEvent::MouseButtonPress, middle, graphWindow->mapToGlobal(middle), Qt::LeftButton,
+                      Qt::LeftButton, {});
+    QApplication::sendEvent(graphWindow, &press);
+    EXPECT_TRUE(dialog->GraphClickMenu->isVisible());
+    EXPECT_NEAR(dialog->pendingJumpDistance(), function->path().horizontalLength() / 2, 5.0);
+    dialog->GraphClickMenu->hide();
+    dialog->JumpToPosition->trigger();
+    ASSERT_TRUE(module->Position(centre, TTolmWindow::AlignCenter));
+    EXPECT_NEAR(std::hypot(centre.x - start.x, centre.y - start.y), std::hypot(1000.0, 250.0) / 2, 8.0);
+
     // Leaving hides the window.
     zoomAction->trigger();
     EXPECT_FALSE(dialog->isVisible());
