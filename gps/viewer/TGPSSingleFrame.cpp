@@ -169,7 +169,9 @@ void TGPSSingleFrame::close() {
 
 void TGPSSingleFrame::chkShowPosClick() {
     m_painter->setVisible(chkShowPos->isChecked());
-    chkCenterPos->setEnabled(chkShowPos->isChecked());
+    // Without a registration no position comes, and centring on none
+    // makes no sense either.
+    chkCenterPos->setEnabled(chkShowPos->isChecked() && m_hook != 0);
 }
 
 void TGPSSingleFrame::centerChanged() {
