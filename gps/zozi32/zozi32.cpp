@@ -189,7 +189,7 @@ public:
             int fd = -1;
             {
                 std::lock_guard<std::mutex> lock(m_stateMutex);
-                if (m_installs > 0 && connectLocked())
+                if (m_installs > 0 && (m_fd >= 0 || connectLocked()))
                     fd = m_fd;
             }
             if (fd >= 0) {
@@ -232,7 +232,11 @@ public:
             int fd = -1;
             {
                 std::lock_guard<std::mutex> lock(m_stateMutex);
-                if (m_installs > 0 && connectLocked())
+                // A connection whose server went away is not replaced here:
+                // starting a server for a request would also start one for
+                // the last unregistering at the end of a program. The reader
+                // takes up the next server that answers.
+                if (m_installs > 0 && (m_fd >= 0 || connectLocked()))
                     fd = m_fd;
             }
             if (fd >= 0)
