@@ -73,9 +73,9 @@ TGPSSingleFrame::TGPSSingleFrame(QWidget* parent, const GpsClient::Api& api) : Q
     trackCenterPos->setTickInterval(17);
     trackCenterPos->setTickPosition(QSlider::TicksBelow);
     lblNearCenter = new QLabel(QStringLiteral("außerhalb der Mitte"), grpGPSPoint);
-    lblNearCenter->setGeometry(8, 94, 110, 18);
+    lblNearCenter->setGeometry(8, 94, 140, 18);
     lblFrame = new QLabel(QStringLiteral("am Rand"), grpGPSPoint);
-    lblFrame->setGeometry(120, 94, 96, 18);
+    lblFrame->setGeometry(150, 94, 66, 18);
     lblFrame->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
     btnOptions = new QPushButton(QStringLiteral("&Optionen  >>"), this);
