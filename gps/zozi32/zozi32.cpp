@@ -12,6 +12,7 @@
 #include "SharedBlock.h"
 #include "ThreadSlice.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -38,6 +39,8 @@ namespace {
 constexpr auto StartTimeout = std::chrono::seconds(10);
 // A request may open a message box on the server's screen; wait for the user.
 constexpr auto ReplyTimeout = std::chrono::seconds(120);
+// How often a client whose server went away looks for a new one.
+constexpr auto ReconnectInterval = std::chrono::milliseconds(200);
 
 // The link program that belongs to this library when the settings name none:
 // the one installed with it (the library's directory to the program
@@ -123,6 +126,24 @@ std::optional<std::uint32_t> callDirect(int fd, const LinkWire::Request& request
     return std::nullopt;
 }
 
+std::vector<std::uint8_t> nameBytes(const char* fileName) {
+    if (!fileName || !*fileName)
+        return {};
+    std::error_code ec;
+    std::string name = std::filesystem::absolute(fileName, ec).string();
+    if (ec)
+        name = fileName;
+    std::vector<std::uint8_t> bytes(name.begin(), name.end());
+    bytes.push_back(0);
+    return bytes;
+}
+
+template <class T> std::vector<std::uint8_t> bytesOf(const T& value) {
+    std::vector<std::uint8_t> bytes(sizeof(T));
+    std::memcpy(bytes.data(), &value, sizeof(T));
+    return bytes;
+}
+
 class Link {
 public:
     static Link& instance() {
@@ -152,9 +173,53 @@ public:
         --m_installs;
         m_slots.pop_back();
         recountLocked();
-        if (m_installs == 0)
+        if (m_installs == 0) {
             disconnectLocked();
+            m_hooks.clear();
+        }
         return 1;
+    }
+
+    // Registers for notifications. On the shared connection the registration
+    // is remembered and made again on every new connection, so that it
+    // outlives a restart of the server; the caller keeps one handle for it.
+    std::optional<std::uint32_t> hook(const ClientRegistration& registration) {
+        if (std::this_thread::get_id() != m_readerId.load()) {
+            std::unique_lock<std::mutex> callLock(m_callMutex);
+            int fd = -1;
+            {
+                std::lock_guard<std::mutex> lock(m_stateMutex);
+                if (m_installs > 0 && (m_fd >= 0 || connectLocked()))
+                    fd = m_fd;
+            }
+            if (fd >= 0) {
+                const auto server = callPersistent(fd, registerRequest(registration));
+                if (!server || *server == 0)
+                    return server;
+                std::lock_guard<std::mutex> lock(m_stateMutex);
+                const std::uint32_t handle = m_nextHook++;
+                m_hooks.push_back(Hook{handle, registration, *server});
+                return handle;
+            }
+        }
+        // Without an installed client the registration dies with the
+        // connection of this one request.
+        const auto request = registerRequest(registration);
+        return call(request.kind, request.code, request.word, request.lparam, request.payload);
+    }
+
+    std::optional<std::uint32_t> dehook(std::uint32_t handle) {
+        std::uint32_t server = handle;
+        {
+            std::lock_guard<std::mutex> lock(m_stateMutex);
+            const auto it =
+                std::find_if(m_hooks.begin(), m_hooks.end(), [handle](const Hook& h) { return h.handle == handle; });
+            if (it != m_hooks.end()) {
+                server = it->server;
+                m_hooks.erase(it);
+            }
+        }
+        return call(LinkWire::KindPlain, NMEA_UNREGISTER, 0, server);
     }
 
     std::optional<std::uint32_t> call(std::uint32_t kind, std::uint32_t code, std::uint32_t word, std::uint32_t lparam,
@@ -167,6 +232,10 @@ public:
             int fd = -1;
             {
                 std::lock_guard<std::mutex> lock(m_stateMutex);
+                // A connection whose server went away is not replaced here:
+                // starting a server for a request would also start one for
+                // the last unregistering at the end of a program. The reader
+                // takes up the next server that answers.
                 if (m_installs > 0 && (m_fd >= 0 || connectLocked()))
                     fd = m_fd;
             }
@@ -198,6 +267,28 @@ public:
     }
 
 private:
+    struct Hook {
+        std::uint32_t handle; // what the caller holds
+        ClientRegistration registration;
+        std::uint32_t server; // the current server's handle for it
+    };
+
+    static LinkWire::Request registerRequest(const ClientRegistration& registration) {
+        return LinkWire::Request{LinkWire::KindData, NMEA_REGISTER, NMEA_EVENT_POSITION, 0, bytesOf(registration)};
+    }
+
+    // Makes every remembered registration on a new connection that no
+    // reader serves yet.
+    bool reregisterLocked(int fd) {
+        for (Hook& hook : m_hooks) {
+            const auto server = callDirect(fd, registerRequest(hook.registration));
+            if (!server || *server == 0)
+                return false;
+            hook.server = *server;
+        }
+        return true;
+    }
+
     // `fresh` maps the block again: a server started anew may have made a
     // new one. A reader still holding the old mapping keeps it alive.
     bool mapBlockLocked(bool fresh) {
@@ -224,12 +315,14 @@ private:
         const int fd = connectOrStart();
         if (fd < 0)
             return false;
-        if (!mapBlockLocked(true)) {
+        if (!mapBlockLocked(true) || !reregisterLocked(fd)) {
             close(fd);
             return false;
         }
+        recountLocked();
         m_fd = fd;
         m_broken = false;
+        m_stop = false;
         m_reader = std::thread([this, fd] { readerLoop(fd); });
         return true;
     }
@@ -237,6 +330,11 @@ private:
     void disconnectLocked() {
         if (m_fd < 0)
             return;
+        {
+            std::lock_guard<std::mutex> lock(m_stopMutex);
+            m_stop = true;
+        }
+        m_stopCv.notify_all();
         shutdown(m_fd, SHUT_RDWR);
         if (m_reader.joinable()) {
             if (m_reader.get_id() == std::this_thread::get_id())
@@ -265,6 +363,63 @@ private:
         // A notification is for the caller to see at once; the post
         // function it runs here is meant to be short.
         ThreadSlice::requestShort();
+        for (;;) {
+            readFrames(fd);
+            {
+                std::lock_guard<std::mutex> lock(m_replyMutex);
+                m_broken = true;
+                m_replyCv.notify_all();
+            }
+            // The server went away (it was ended, or it crashed). Its
+            // registrations died with it; a server started again gets them
+            // anew, so that positions keep coming without the caller noticing.
+            fd = awaitNewServer();
+            if (fd < 0)
+                break;
+        }
+        m_readerId = std::thread::id();
+    }
+
+    // Waits for a server to answer again and takes the connection over:
+    // registrations made again, the block mapped anew, the count stored.
+    // -1 when the connection is being closed meanwhile.
+    int awaitNewServer() {
+        for (;;) {
+            {
+                std::unique_lock<std::mutex> lock(m_stopMutex);
+                if (m_stopCv.wait_for(lock, ReconnectInterval, [this] { return m_stop.load(); }))
+                    return -1;
+            }
+            const int fresh = LinkSocket::connectServer(LinkPaths::socketPath());
+            if (fresh < 0)
+                continue;
+            // A caller that reconnects by itself holds the state and waits
+            // for this thread to end: never block on it.
+            std::unique_lock<std::mutex> state(m_stateMutex, std::try_to_lock);
+            while (!state.owns_lock()) {
+                if (m_stop) {
+                    close(fresh);
+                    return -1;
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                state.try_lock();
+            }
+            if (m_stop || !mapBlockLocked(true) || !reregisterLocked(fresh)) {
+                close(fresh);
+                if (m_stop)
+                    return -1;
+                continue;
+            }
+            recountLocked();
+            close(m_fd);
+            m_fd = fresh;
+            std::lock_guard<std::mutex> lock(m_replyMutex);
+            m_broken = false;
+            return fresh;
+        }
+    }
+
+    void readFrames(int fd) {
         // Frames are taken in bulk: a burst of notifications costs one read,
         // not one per frame. The server hands over the notifications of all
         // lines it read at once in one write; a client that fell behind
@@ -284,10 +439,6 @@ private:
             std::memmove(buffer, buffer + used, filled - used);
             filled -= used;
         }
-        std::lock_guard<std::mutex> lock(m_replyMutex);
-        m_broken = true;
-        m_replyCv.notify_all();
-        m_readerId = std::thread::id();
     }
 
     void deliver(const LinkWire::ServerFrame& frame) {
@@ -313,6 +464,8 @@ private:
     std::mutex m_stateMutex;
     int m_installs = 0;
     std::vector<ClientSlots::Slot> m_slots;
+    std::vector<Hook> m_hooks;
+    std::uint32_t m_nextHook = 1;
     std::shared_ptr<SharedBlock> m_block;
     int m_fd = -1;
     std::thread m_reader;
@@ -322,31 +475,19 @@ private:
     std::mutex m_replyMutex;
     std::condition_variable m_replyCv;
     bool m_replyReady = false;
-    bool m_broken = false;
+    std::atomic<bool> m_broken{false};
+
+    // Set while the connection is closed on purpose: the reader then stops
+    // looking for a new server.
+    std::mutex m_stopMutex;
+    std::condition_variable m_stopCv;
+    std::atomic<bool> m_stop{false};
     std::uint32_t m_reply = 0;
 
     std::mutex m_postMutex;
     ZoziPostFunction m_post = nullptr;
     void* m_postContext = nullptr;
 };
-
-std::vector<std::uint8_t> nameBytes(const char* fileName) {
-    if (!fileName || !*fileName)
-        return {};
-    std::error_code ec;
-    std::string name = std::filesystem::absolute(fileName, ec).string();
-    if (ec)
-        name = fileName;
-    std::vector<std::uint8_t> bytes(name.begin(), name.end());
-    bytes.push_back(0);
-    return bytes;
-}
-
-template <class T> std::vector<std::uint8_t> bytesOf(const T& value) {
-    std::vector<std::uint8_t> bytes(sizeof(T));
-    std::memcpy(bytes.data(), &value, sizeof(T));
-    return bytes;
-}
 
 } // namespace
 
@@ -365,9 +506,7 @@ uint32_t wglHookPosition(const NmeaHookRequest* request) {
     // Notifications carry wParam and lParam but not the window; the window
     // travels in wParam so that several hooks of one process stay apart.
     registration.wParam = request->window;
-    const auto result =
-        Link::instance().call(LinkWire::KindData, NMEA_REGISTER, NMEA_EVENT_POSITION, 0, bytesOf(registration));
-    return result.value_or(0);
+    return Link::instance().hook(registration).value_or(0);
 }
 
 int wglGetPosData(void* buffer, int) {
@@ -404,7 +543,7 @@ int nmeaGetHeight(float* height) {
 }
 
 int wglDeHook(uint32_t handle) {
-    return Link::instance().call(LinkWire::KindPlain, NMEA_UNREGISTER, 0, handle).value_or(0) != 0;
+    return Link::instance().dehook(handle).value_or(0) != 0;
 }
 
 int wglUnInstall(int) {
