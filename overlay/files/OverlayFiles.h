@@ -43,6 +43,14 @@ TZeichnenAuswahlFrame* attachedFrame();
 // named on the command line needs it); set by the drawing module.
 void setFrameProvider(std::function<TZeichnenAuswahlFrame*()> provider);
 
+// The overlay file module has started (its start-up step calls this): the
+// autoload runs now if the frame is attached already.
+void markStarted();
+// The attached frame, else the one the provider makes; none without either.
+TZeichnenAuswahlFrame* frameForOpening();
+// Forgets frame, provider and start (tests run the start-up more than once).
+void resetFrameLink();
+
 // The start-up autoload on the frame; silent. True when a file was loaded.
 bool autoload(TZeichnenAuswahlFrame& frame);
 
