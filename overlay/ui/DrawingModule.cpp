@@ -22,7 +22,6 @@ struct State {
     TMapFunctionAction* action = nullptr;
     QPointer<TZeichnenFrame> frame;
     DataPageInfo page{false, QStringLiteral("Zeichnen")};
-    bool shown = false;
 };
 
 State& state() {
@@ -53,22 +52,19 @@ void start(Startup::Context& context) {
 
     s.page.creator = [](QWidget*) -> QWidget* { return state().frame.data(); };
     s.page.onShow = [](QWidget*) {
-        State& st = state();
-        st.shown = true;
-        if (st.frame)
-            st.frame->pageShown();
+        if (TZeichnenFrame* frame = state().frame.data())
+            frame->pageShown();
     };
     s.page.mayLeave = [](bool& allow) {
-        if (!allow)
-            return;
-        State& st = state();
-        st.shown = false;
-        MapFunction::ActivateDefault();
+        // Leaving the page ends drawing; an open editor keeps its element
+        // and goes on when the page is shown again.
+        if (allow)
+            MapFunction::ActivateDefault();
     };
     if (BaseDataPageManager* pages = BaseDataPageManager::instance())
         pages->addPage(&s.page);
 
-    s.function->pageShown = [] { return state().shown; };
+    s.function->pageShown = [] { return pageShown(); };
     s.function->showPage = [] {
         if (BaseDataPageManager* pages = BaseDataPageManager::instance())
             pages->showPage(&state().page);
@@ -99,7 +95,9 @@ DataPageInfo* page() {
 }
 
 bool pageShown() {
-    return state().shown;
+    // The page's content is visible exactly while its tab is the current one.
+    const TZeichnenFrame* frame = state().frame.data();
+    return frame != nullptr && frame->isVisible();
 }
 
 } // namespace DrawingModule

@@ -37,7 +37,7 @@ void TLineAreaForm::updateButtons() {
 
 void TLineAreaForm::placeOver(const QWidget& control) {
     const QPoint top = control.mapToGlobal(QPoint(control.width() / 2, 0));
-    const QSize size = frameGeometry().size().expandedTo(sizeHint());
+    const QSize size = frameGeometry().size();
     move(top.x() - size.width() / 2, top.y() - size.height());
 }
 

@@ -304,11 +304,12 @@ void TZeichnenNeuBearbFrame::createFunction() {
     if (m_appearance->strategy->isPointElement()) {
         function = std::make_unique<PointDrawFunction>(*m_target);
     } else {
-        auto line = std::make_unique<LineAreaFunction>(*m_target, window());
-        line->Form()->placeOver(*Typ);
-        function = std::move(line);
+        function = std::make_unique<LineAreaFunction>(*m_target, window());
     }
     MapFunction::Activate(function.get());
+    // Placed once shown, when the window has its final size.
+    if (auto* line = dynamic_cast<LineAreaFunction*>(function.get()))
+        line->Form()->placeOver(*Typ);
     // The previous function is inactive now (or, had the new one been
     // refused, destroying it leaves no function active).
     m_function = std::move(function);
