@@ -4,7 +4,11 @@
 #include "StdDrawObject.h"
 
 #include <QPushButton>
+#include <QScreen>
+#include <QStyle>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 TLineAreaForm::TLineAreaForm(LineAreaFunction& function, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint), m_function(function) {
@@ -37,8 +41,20 @@ void TLineAreaForm::updateButtons() {
 
 void TLineAreaForm::placeOver(const QWidget& control) {
     const QPoint top = control.mapToGlobal(QPoint(control.width() / 2, 0));
-    const QSize size = frameGeometry().size();
-    move(top.x() - size.width() / 2, top.y() - size.height());
+    QSize size = frameGeometry().size();
+    // The window manager adds the title bar only once the window is on the
+    // screen; until then its height is estimated, or the window would cover
+    // the control.
+    if (size.height() == height())
+        size.rheight() += style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
+    QPoint corner(top.x() - size.width() / 2, top.y() - size.height());
+    // Never off the screen, where the window manager would put it anywhere.
+    if (const QScreen* screen = control.screen()) {
+        const QRect area = screen->availableGeometry();
+        corner.setX(std::clamp(corner.x(), area.left(), std::max(area.left(), area.right() + 1 - size.width())));
+        corner.setY(std::clamp(corner.y(), area.top(), std::max(area.top(), area.bottom() + 1 - size.height())));
+    }
+    move(corner);
 }
 
 void TLineAreaForm::pshDeleteLastClick() {

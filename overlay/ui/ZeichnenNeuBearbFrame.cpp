@@ -307,9 +307,11 @@ void TZeichnenNeuBearbFrame::createFunction() {
         function = std::make_unique<LineAreaFunction>(*m_target, window());
     }
     MapFunction::Activate(function.get());
-    // Placed once shown, when the window has its final size.
+    // Placed once shown, when the window has its final size: above
+    // "Speichern", over the empty lower part of the pages, so that it hides
+    // none of the controls.
     if (auto* line = dynamic_cast<LineAreaFunction*>(function.get()))
-        line->Form()->placeOver(*Typ);
+        line->Form()->placeOver(*FinishNewEdit);
     // The previous function is inactive now (or, had the new one been
     // refused, destroying it leaves no function active).
     m_function = std::move(function);
