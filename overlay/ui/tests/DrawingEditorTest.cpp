@@ -488,6 +488,19 @@ TEST_F(DrawingOnMap, MetresAndPixelsWhileZooming) {
     image = shown();
     EXPECT_NEAR(countOnRow(image, cy, green), 40, 1);
     EXPECT_NEAR(countOnRow(image, cy + 200, green), 80, 2);
+    // Sizes far beyond the map are taken and drawn without harm.
+    for (const char* huge : {"1e12", "1e300"}) {
+        frame->pshNewElement->click();
+        e.RadiusSideEdit->setText(huge);
+        emit e.RadiusSideEdit->textEdited(huge);
+        e.SymbolType->setCurrentIndex(0);
+        emit e.SymbolType->activated(0);
+        click(cx, cy);
+        e.FinishNewEdit->click();
+        image = shown();
+    }
+    EXPECT_EQ(root()->childCount(), 4);
+    EXPECT_EQ(DefaultAppearances::record(0).length, 1e300);
 }
 
 // A click the map window cannot place beeps and adds nothing.
