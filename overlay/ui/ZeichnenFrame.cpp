@@ -53,8 +53,8 @@ void TZeichnenFrame::pageShown() {
 }
 
 void TZeichnenFrame::newElement() {
-    m_stack->setCurrentWidget(m_neuBearb);
     m_neuBearb->startNew(*m_auswahl, m_auswahl->insertionNode());
+    m_stack->setCurrentWidget(m_neuBearb);
 }
 
 void TZeichnenFrame::showTree() {

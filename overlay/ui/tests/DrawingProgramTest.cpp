@@ -252,7 +252,18 @@ TEST_F(DrawingProgram, ActionPageAndEveryKindSavedAndStartedAgain) {
     QApplication::sendEvent(editor.PenColor, &penPress);
     click(cx - 300, cy);
     click(cx - 100, cy + 50);
+    // Another page in between: drawing pauses, the tool window goes, and both
+    // come back with the page.
+    auto* drawing = dynamic_cast<LineAreaFunction*>(editor.drawFunction());
+    ASSERT_NE(drawing, nullptr);
+    ASSERT_TRUE(pages->userSelect(0));
+    EXPECT_EQ(MapFunction::Active(), centre);
+    EXPECT_FALSE(drawing->Form()->isVisible());
+    ASSERT_TRUE(pages->userSelect(drawingTab));
+    EXPECT_EQ(MapFunction::Active(), drawing);
+    EXPECT_TRUE(drawing->Form()->isVisible());
     click(cx + 100, cy);
+    EXPECT_EQ(drawing->Geometry().points.size(), 3u);
     editor.FinishNewEdit->click();
     tree.tvObjects()->clearSelection();
     tree.tvObjects()->setCurrentItem(tree.root());
@@ -280,7 +291,9 @@ TEST_F(DrawingProgram, ActionPageAndEveryKindSavedAndStartedAgain) {
     // Saved as the data directory's autoload file, the drawing comes back at
     // the next start.
     const QString file = medium.path() + "/DATEN/autoload.qvo";
-    ASSERT_TRUE(UserDraw::saveToFile(tree, file, mainWindow));
+    dialogs.saveAnswers = {file};
+    frame->pshSave->click();
+    ASSERT_TRUE(QFile::exists(file));
     EXPECT_EQ(tree.changeCount(), 0);
     // To look at the drawing in the viewer.
     if (const char* keep = std::getenv("VISTREL_DRAWING_FILE"))
@@ -299,6 +312,13 @@ TEST_F(DrawingProgram, ActionPageAndEveryKindSavedAndStartedAgain) {
     EXPECT_EQ(differing, 0);
     // The drawing is there at all: blue of the circle, green of the line.
     EXPECT_EQ(after.pixel(cx - 200, cy - 200), qRgb(0, 0, 255));
+    // The load button replaces the tree after asking.
+    dialogs.messageAnswers = {Platform::MsgResult::Yes};
+    dialogs.openAnswers = {QStringList{file}};
+    DrawingModule::frame()->pshLoad->click();
+    EXPECT_EQ(treeTexts(again.root()), drawn);
+    EXPECT_EQ(dialogs.messages.size(), 1);
+
     // The defaults came back with the file: lines and areas as the area was
     // left, symbols as circles.
     EXPECT_EQ(DefaultAppearances::record(1).lineWidth, 2);
