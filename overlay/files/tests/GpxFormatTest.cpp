@@ -40,8 +40,9 @@ bool importGpx(const std::string& document, QTreeWidgetItem* root, bool utf8 = f
     return parseInto(document, import);
 }
 
-const std::string GpxStart = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\" ?>\n<gpx version=\"1.0\" creator=\"Quenvo - "
-                             "https://www.quenvo.de/\" xmlns=\"http://www.topografix.com/GPX/1/0\">";
+const std::string GpxStart =
+    "<?xml version=\"1.0\" encoding=\"ISO-8859-1\" ?>\n<gpx version=\"1.0\" creator=\"Quenvo - "
+    "https://www.quenvo.de/\" xmlns=\"http://www.topografix.com/GPX/1/0\">";
 
 const std::list<Coord>& pointsOf(const QTreeWidgetItem* node) {
     return objectOf(node)->geometry().points;
@@ -139,19 +140,20 @@ TEST(GpxRoundTrip, ClosedAreaComesBackAsOpenLineWithDefaultAppearance) {
 
 TEST(GpxImport, TracksRoutesAndWaypoints) {
     auto root = newRoot();
-    ASSERT_TRUE(importGpx(header() + "<gpx version=\"1.0\">"
-                                     "<trk><name>A</name>"
-                                     "<trkseg><trkpt lat=\"48.1\" lon=\"7.1\"/><trkpt lat=\"48.2\" lon=\"7.2\"/></trkseg>"
-                                     "<trkseg><trkpt lat=\"48.3\" lon=\"7.3\"/></trkseg>"
-                                     "<trkseg/></trk>"
-                                     "<trk><name>B</name><trkseg><trkpt lat=\"49\" lon=\"8\"/></trkseg></trk>"
-                                     "<trk><trkseg><trkpt lat=\"49.5\" lon=\"8.5\"/></trkseg></trk>"
-                                     "<rte><name>R</name><rtept lat=\"47.5\" lon=\"9.5\"><name>innen</name></rtept>"
-                                     "<rtept lat=\"47.6\" lon=\"9.6\"/></rte>"
-                                     "<WPT LAT=\"1\" lat=\"47.25\" lon=\"-0.5\"><NAME>Gro\xDF</NAME><ele>300</ele></WPT>"
-                                     "<wpt lon=\"8.5\"><name>ohne lat</name></wpt>"
-                                     "<trk><name>leer</name></trk>"
-                                     "</gpx>",
+    ASSERT_TRUE(importGpx(header() +
+                              "<gpx version=\"1.0\">"
+                              "<trk><name>A</name>"
+                              "<trkseg><trkpt lat=\"48.1\" lon=\"7.1\"/><trkpt lat=\"48.2\" lon=\"7.2\"/></trkseg>"
+                              "<trkseg><trkpt lat=\"48.3\" lon=\"7.3\"/></trkseg>"
+                              "<trkseg/></trk>"
+                              "<trk><name>B</name><trkseg><trkpt lat=\"49\" lon=\"8\"/></trkseg></trk>"
+                              "<trk><trkseg><trkpt lat=\"49.5\" lon=\"8.5\"/></trkseg></trk>"
+                              "<rte><name>R</name><rtept lat=\"47.5\" lon=\"9.5\"><name>innen</name></rtept>"
+                              "<rtept lat=\"47.6\" lon=\"9.6\"/></rte>"
+                              "<WPT LAT=\"1\" lat=\"47.25\" lon=\"-0.5\"><NAME>Gro\xDF</NAME><ele>300</ele></WPT>"
+                              "<wpt lon=\"8.5\"><name>ohne lat</name></wpt>"
+                              "<trk><name>leer</name></trk>"
+                              "</gpx>",
                           root.get()));
     ASSERT_EQ(root->childCount(), 7);
 

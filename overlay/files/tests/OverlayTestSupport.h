@@ -90,8 +90,7 @@ inline std::string writeTree(const QTreeWidgetItem* root, const UserDraw::Custom
 }
 
 inline bool parseInto(const std::string& document, XML_StreamTarget& target) {
-    XML_ToStreamParser parser(
-        std::make_unique<CharBufferReader::FromMemory>(document.data(), document.size(), 4096));
+    XML_ToStreamParser parser(std::make_unique<CharBufferReader::FromMemory>(document.data(), document.size(), 4096));
     return parser.parse(target);
 }
 

@@ -98,8 +98,8 @@ TEST(QvoRoundTrip, EveryElementKindAndPropertySurvives) {
     StdDrawAppearance area = appearanceOf(StdDrawLineAreaStrategy::instance());
     area.lineStyle = 6;
     area.fillStyle = 1;
-    addElement(root.get(), area, {point(1, 5400000, 3500000, 3), point(1, 5400100, 3500000, 3),
-                                  point(1, 5400100, 3500100, 3)},
+    addElement(root.get(), area,
+               {point(1, 5400000, 3500000, 3), point(1, 5400100, 3500000, 3), point(1, 5400100, 3500100, 3)},
                QStringLiteral("Fläche"), true);
     addElement(root.get(), appearanceOf(StdDrawLineAreaStrategy::instance()),
                {point(3, 7.5, 48.25), point(3, 7.75, 48.5)}, QString());
@@ -194,9 +194,12 @@ TEST(QvoReader, ClosePrefixInAnyCaseClosesThreePointsButNotTwo) {
                     .object()
                     ->geometry()
                     .closed());
-    EXPECT_TRUE(
-        ReadOne("<LineArea><Points Type=\"cLoSe\">" + p + third + "</Points></LineArea>").object()->geometry().closed());
-    EXPECT_FALSE(ReadOne("<LineArea><Points Type=\"CLOSE\">" + p + "</Points></LineArea>").object()->geometry().closed())
+    EXPECT_TRUE(ReadOne("<LineArea><Points Type=\"cLoSe\">" + p + third + "</Points></LineArea>")
+                    .object()
+                    ->geometry()
+                    .closed());
+    EXPECT_FALSE(
+        ReadOne("<LineArea><Points Type=\"CLOSE\">" + p + "</Points></LineArea>").object()->geometry().closed())
         << "two points stay a line";
     EXPECT_FALSE(
         ReadOne("<LineArea><Points Type=\"clos\">" + p + third + "</Points></LineArea>").object()->geometry().closed());
