@@ -119,7 +119,7 @@ TEST_F(FileOperations, SaveDialogRepeatsUntilAKnownExtensionIsAgreedTo) {
     EXPECT_EQ(dialogs.messages[0].buttons, Platform::MsgButtons::YesNo);
     EXPECT_FALSE(QFileInfo::exists(path("ohne")));
     const QByteArray gpx = readAll(path("a.GPX"));
-    EXPECT_TRUE(gpx.startsWith("<?xml version=\"1.0\" encoding=\"ISO-8859-1\" ?>\n<gpx version=\"1.0\""));
+    EXPECT_TRUE(gpx.startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n<gpx version=\"1.0\""));
     EXPECT_TRUE(gpx.contains("<trk><name>Linie</name>"));
     EXPECT_EQ(frame.changeCount(), 0);
     EXPECT_EQ(leftovers(), QStringList{QStringLiteral("a.GPX")}) << "no temporary file stays behind";
