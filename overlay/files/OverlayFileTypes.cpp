@@ -1,6 +1,7 @@
 #include "OverlayFileTypes.h"
 
 #include "CharBufferReader.h"
+#include "Cp1252.h"
 #include "GpxFormat.h"
 #include "PlatformDialogs.h"
 #include "XML_StreamWriter.h"
@@ -10,7 +11,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <string>
+#include <sys/types.h>
 
 namespace Modul::UserDraw::FileTypes {
 
@@ -20,6 +23,81 @@ constexpr std::size_t ReadChunk = 32768;
 
 std::FILE* openForReading(const QString& fileName) {
     return std::fopen(QFile::encodeName(fileName).constData(), "r");
+}
+
+// GPX files are written in UTF-8: other GPX readers commonly decode every
+// file as UTF-8 whatever its declaration says. The writer produces Windows-1252
+// bytes under an ISO-8859-1 declaration; this stream between writer and file
+// turns the declaration's coding into UTF-8 and each byte above 0x7F into its
+// UTF-8 sequence. Failures of the file are passed on, so a short write still
+// fails the save.
+struct Utf8Stream {
+    std::FILE* file;
+    std::string declaration; // the first line until it is complete
+    bool declarationDone = false;
+    std::string buffer;
+};
+
+bool putAll(std::FILE* file, const std::string& bytes) {
+    return std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+}
+
+ssize_t utf8Write(void* cookie, const char* data, size_t size) {
+    auto* s = static_cast<Utf8Stream*>(cookie);
+    size_t i = 0;
+    if (!s->declarationDone) {
+        while (i < size && !s->declarationDone) {
+            s->declaration.push_back(data[i]);
+            s->declarationDone = data[i++] == '\n';
+        }
+        if (!s->declarationDone)
+            return ssize_t(size);
+        const std::string from = "encoding=\"ISO-8859-1\"";
+        const std::size_t at = s->declaration.find(from);
+        if (at != std::string::npos)
+            s->declaration.replace(at, from.size(), "encoding=\"UTF-8\"");
+        if (!putAll(s->file, s->declaration))
+            return -1;
+    }
+    s->buffer.clear();
+    for (; i < size; ++i) {
+        const unsigned char byte = static_cast<unsigned char>(data[i]);
+        if (byte < 0x80) {
+            s->buffer.push_back(char(byte));
+            continue;
+        }
+        const char16_t ch = Cp1252::decodeByte(byte);
+        if (ch < 0x800) {
+            s->buffer.push_back(char(0xC0 | (ch >> 6)));
+            s->buffer.push_back(char(0x80 | (ch & 0x3F)));
+        } else {
+            s->buffer.push_back(char(0xE0 | (ch >> 12)));
+            s->buffer.push_back(char(0x80 | ((ch >> 6) & 0x3F)));
+            s->buffer.push_back(char(0x80 | (ch & 0x3F)));
+        }
+    }
+    return putAll(s->file, s->buffer) ? ssize_t(size) : -1;
+}
+
+int utf8Close(void* cookie) {
+    auto* s = static_cast<Utf8Stream*>(cookie);
+    bool ok = s->declarationDone || s->declaration.empty() || putAll(s->file, s->declaration);
+    ok = std::fclose(s->file) == 0 && ok;
+    delete s;
+    return ok ? 0 : EOF;
+}
+
+std::FILE* utf8Stream(std::FILE* file) {
+    auto* s = new Utf8Stream{file, {}, false, {}};
+    cookie_io_functions_t functions{};
+    functions.write = utf8Write;
+    functions.close = utf8Close;
+    std::FILE* stream = fopencookie(s, "w", functions);
+    if (!stream) {
+        std::fclose(file);
+        delete s;
+    }
+    return stream;
 }
 
 bool parseFile(std::FILE* file, XML_StreamTarget& target) {
@@ -84,6 +162,8 @@ bool SaveGPX::confirm(QWidget* parent) const {
 
 std::unique_ptr<XML_StreamTarget> SaveGPX::open(const QString& fileName) {
     std::FILE* file = openReplacement(fileName);
+    if (file)
+        file = utf8Stream(file);
     if (!file)
         return nullptr;
     return std::make_unique<::UserDraw::ConverterQVOtoGPX>(std::make_unique<XML_StreamWriter>(file));

@@ -7,6 +7,7 @@
 #include "SymbolIcon.h"
 #include "XML_Error.h"
 
+#include <QFileInfo>
 #include <QTreeWidgetItem>
 
 #include <charconv>
@@ -108,6 +109,21 @@ const StdDrawStrategy* strategyFor(int id) {
     default:
         return nullptr;
     }
+}
+
+// The icon of a name read from a file. A name may be a path to a picture; the
+// file comes from anywhere, so only a regular file is read as a picture (a
+// device or pipe would block or never end): anything else that exists under
+// that name gets a placeholder that keeps the name.
+SymbolIcon::AbstractSI* iconNamed(const QString& name) {
+    const QFileInfo file(name);
+    if (!SymbolIcon::Set::FromPath::instance().byName(name) && file.exists() && !file.isFile()) {
+        SymbolIcon::Set::IndexedSet& placeholders = SymbolIcon::Set::FromPathAndPseudo::instance();
+        if (SymbolIcon::AbstractSI* icon = placeholders.byName(name))
+            return icon;
+        return placeholders.add(std::make_unique<SymbolIcon::PseudoSI>(name));
+    }
+    return SymbolIcon::resolveIcon(name, true);
 }
 
 bool isRecord(int id) {
@@ -394,7 +410,7 @@ void UD1_XML_TreeStreamTarget::onAttribute(int state, std::string_view name) {
     case Icon:
         if (name == "Name") {
             const QString iconName = Cp1252::decode(valueAsString());
-            m_appearance->icon = iconName.isEmpty() ? nullptr : SymbolIcon::resolveIcon(iconName, true);
+            m_appearance->icon = iconName.isEmpty() ? nullptr : iconNamed(iconName);
         }
         break;
     case Points:

@@ -61,9 +61,22 @@ std::FILE* FileSaver::openReplacement(const QString& fileName) {
         QFile::remove(m_replacement);
         m_replacement.clear();
     }
-    const QFileInfo target(fileName);
+    m_direct = false;
+    QFileInfo target(fileName);
     if (target.fileName().isEmpty() || target.isDir())
         return nullptr;
+    // A link is followed: the file it names gets the new content, the link stays.
+    if (target.exists())
+        target = QFileInfo(target.canonicalFilePath());
+    const QByteArray targetPath = QFile::encodeName(target.absoluteFilePath());
+    struct stat existing {};
+    const bool exists = ::stat(targetPath.constData(), &existing) == 0;
+    if (exists && !S_ISREG(existing.st_mode)) {
+        // A device or pipe is written to as it is; there is nothing to keep.
+        std::FILE* file = std::fopen(targetPath.constData(), "w");
+        m_direct = file != nullptr;
+        return file;
+    }
     // A hidden name beside the target, so that the rename stays inside one
     // file system and is atomic.
     QByteArray pattern =
@@ -73,8 +86,7 @@ std::FILE* FileSaver::openReplacement(const QString& fileName) {
         return nullptr;
     // The new file gets the mode of the one it replaces, or that of a newly
     // created file.
-    struct stat existing {};
-    if (::stat(QFile::encodeName(target.absoluteFilePath()).constData(), &existing) == 0) {
+    if (exists) {
         ::fchmod(fd, existing.st_mode & 07777);
     } else {
         const mode_t mask = ::umask(0);
@@ -88,11 +100,16 @@ std::FILE* FileSaver::openReplacement(const QString& fileName) {
         return nullptr;
     }
     m_replacement = QFile::decodeName(pattern);
+    m_target = target.absoluteFilePath();
     return file;
 }
 
-bool FileSaver::finish(const QString& fileName, bool ok, std::unique_ptr<XML_StreamTarget> target) {
+bool FileSaver::finish(const QString& /*fileName*/, bool ok, std::unique_ptr<XML_StreamTarget> target) {
     target.reset();
+    if (m_direct) {
+        m_direct = false;
+        return ok;
+    }
     const QString replacement = m_replacement;
     m_replacement.clear();
     if (replacement.isEmpty())
@@ -106,7 +123,7 @@ bool FileSaver::finish(const QString& fileName, bool ok, std::unique_ptr<XML_Str
             ::close(fd);
     }
     if (ok)
-        ok = ::rename(from.constData(), QFile::encodeName(QFileInfo(fileName).absoluteFilePath()).constData()) == 0;
+        ok = ::rename(from.constData(), QFile::encodeName(m_target).constData()) == 0;
     if (!ok)
         ::unlink(from.constData());
     return ok;

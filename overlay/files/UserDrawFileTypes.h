@@ -55,6 +55,8 @@ protected:
 private:
     QString m_extension;
     QString m_replacement; // the new file of the save in progress
+    QString m_target;      // the file it replaces (a link resolved)
+    bool m_direct = false; // writing straight into a device or pipe
 };
 
 // One input format.
