@@ -6,16 +6,19 @@
 #include "ZeichnenDrawObjectTarget.h"
 
 LineAreaFunction::LineAreaFunction(StdDrawObjectTarget& target, QWidget* toolParent)
-    : m_target(target), m_form(std::make_unique<TLineAreaForm>(*this, toolParent)) {}
+    : m_target(target), m_form(new TLineAreaForm(*this, toolParent)) {}
 
-LineAreaFunction::~LineAreaFunction() = default;
+LineAreaFunction::~LineAreaFunction() {
+    delete m_form.data();
+}
 
 StdDrawObject& LineAreaFunction::Geometry() const {
     return m_target.geometry();
 }
 
 void LineAreaFunction::changed() {
-    m_form->updateButtons();
+    if (m_form)
+        m_form->updateButtons();
     if (MapWindowModule* module = MapWindowModule::instance())
         module->Repaint();
 }
@@ -52,13 +55,16 @@ void LineAreaFunction::Paint(MapEventInfo& info) {
 }
 
 void LineAreaFunction::Enter(MapFunction* previous) {
-    m_form->updateButtons();
-    m_form->show();
+    if (m_form) {
+        m_form->updateButtons();
+        m_form->show();
+    }
     MapFunction::Enter(previous);
 }
 
 bool LineAreaFunction::Leave(MapFunction* next) {
-    m_form->hide();
+    if (m_form)
+        m_form->hide();
     return MapFunction::Leave(next);
 }
 

@@ -2,7 +2,7 @@
 
 #include "MapEvents.h"
 
-#include <memory>
+#include <QPointer>
 
 class StdDrawObject;
 class StdDrawObjectTarget;
@@ -33,11 +33,13 @@ public:
 
     StdDrawObject& Geometry() const;
     StdDrawObjectTarget& Target() const { return m_target; }
-    TLineAreaForm* Form() const { return m_form.get(); }
+    TLineAreaForm* Form() const { return m_form.data(); }
 
 private:
     void changed();
 
     StdDrawObjectTarget& m_target;
-    std::unique_ptr<TLineAreaForm> m_form;
+    // A child window of the main window: the window may go first when the
+    // program ends, so the function holds it by a guarded pointer.
+    QPointer<TLineAreaForm> m_form;
 };

@@ -311,7 +311,8 @@ void TZeichnenNeuBearbFrame::createFunction() {
     // "Speichern", over the empty lower part of the pages, so that it hides
     // none of the controls.
     if (auto* line = dynamic_cast<LineAreaFunction*>(function.get()))
-        line->Form()->placeOver(*FinishNewEdit);
+        if (TLineAreaForm* form = line->Form())
+            form->placeOver(*FinishNewEdit);
     // The previous function is inactive now (or, had the new one been
     // refused, destroying it leaves no function active).
     m_function = std::move(function);

@@ -298,6 +298,11 @@ TEST_F(DrawingProgram, ActionPageAndEveryKindSavedAndStartedAgain) {
     // To look at the drawing in the viewer.
     if (const char* keep = std::getenv("VISTREL_DRAWING_FILE"))
         QFile::copy(file, QString::fromLocal8Bit(keep));
+    // The program ends while a line is being drawn, its tool window open.
+    frame->pshNewElement->click();
+    editor.selectType(2);
+    click(cx, cy);
+    ASSERT_NE(dynamic_cast<LineAreaFunction*>(MapFunction::Active()), nullptr);
     stop();
 
     ASSERT_NO_FATAL_FAILURE(start());
