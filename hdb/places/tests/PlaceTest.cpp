@@ -29,7 +29,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <unistd.h>
 
 namespace {
@@ -39,26 +38,15 @@ struct Place {
     double easting = 0, northing = 0;
 };
 
-// WOPLA1 ordered by municipality and WOPLA2 by municipality part, each record
-// naming the same place's record number in the other table.
+// WOPLA1 ordered by municipality and WOPLA2 by municipality part (the writer
+// sorts by the first field), each record naming the same place's record
+// number in the other table.
 bool writeTables(const QString& directory, const std::vector<Place>& places) {
     QDir().mkpath(directory);
     const auto write = [&](const char* name, bool partFirst) {
-        std::vector<std::size_t> order(places.size()), other(places.size());
-        for (std::size_t i = 0; i < places.size(); ++i)
-            order[i] = other[i] = i;
-        const auto by = [&](bool teilFirst) {
-            return [&, teilFirst](std::size_t a, std::size_t b) {
-                const Place &p = places[a], &q = places[b];
-                return teilFirst ? std::tie(p.teil, p.ort) < std::tie(q.teil, q.ort)
-                                 : std::tie(p.ort, p.teil) < std::tie(q.ort, q.teil);
-            };
+        const auto key = [&](std::size_t i, bool teilFirst) {
+            return teilFirst ? places[i].teil + '\n' + places[i].ort : places[i].ort + '\n' + places[i].teil;
         };
-        std::sort(order.begin(), order.end(), by(partFirst));
-        std::sort(other.begin(), other.end(), by(!partFirst));
-        std::vector<std::int64_t> relation(places.size());
-        for (std::size_t r = 0; r < places.size(); ++r)
-            relation[other[r]] = std::int64_t(r + 1);
         const HDBFieldDef ort{"ORT", HDBFormat::TypeText, 40, 0}, teil{"ORTS_TEIL", HDBFormat::TypeText, 40, 0};
         HDBWriter w({partFirst ? teil : ort,
                      partFirst ? ort : teil,
@@ -66,10 +54,14 @@ bool writeTables(const QString& directory, const std::vector<Place>& places) {
                      {"R_WERT", HDBFormat::TypeNumber, 10, 1},
                      {"H_WERT", HDBFormat::TypeNumber, 10, 1}},
                     "Kennmark");
-        for (const std::size_t i : order)
+        for (std::size_t i = 0; i < places.size(); ++i) {
+            std::int64_t relation = 1; // the place's record number in the other table
+            for (std::size_t j = 0; j < places.size(); ++j)
+                relation += key(j, !partFirst) < key(i, !partFirst);
             if (!w.addRecord({partFirst ? places[i].teil : places[i].ort, partFirst ? places[i].ort : places[i].teil,
-                              relation[i], places[i].easting, places[i].northing}))
+                              relation, places[i].easting, places[i].northing}))
                 return false;
+        }
         return w.write(QDir(directory).filePath(name).toStdString());
     };
     return write("WOPLA1.HDB", false) && write("WOPLA2.HDB", true);
