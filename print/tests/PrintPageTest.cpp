@@ -53,13 +53,9 @@ QPointF demoCentre() {
     return values.size() < 3 ? QPointF() : QPointF(values[1].toDouble(), values[2].toDouble());
 }
 
+// A Gauss-Krüger position of the map library: x northing, y easting.
 Coord gk(double easting, double northing) {
-    Coord c{};
-    c.type = 1;
-    c.zone = static_cast<uint32_t>(easting / 1000000);
-    c.x = northing;
-    c.y = easting;
-    return c;
+    return {1, static_cast<uint32_t>(easting / 1000000), northing, easting};
 }
 
 // Page 1 of a PDF at `dpi` through pdftoppm (only `crop`, when given).
