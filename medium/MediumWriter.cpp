@@ -1,5 +1,7 @@
 #include "MediumWriter.h"
 
+#include "MediumOverlay.h"
+
 #include "Cp1252.h"
 #include "GaussKrueger.h"
 #include "TlmWriter.h"
@@ -43,7 +45,14 @@ bool MediumWriter::write() {
            writeMap(MapSpec::overviewLand(ws), QStringLiteral("KARTEN/OV_LAND.TLM"), false, TlmWriter::RunLength) &&
            writeMap(MapSpec::overviewRegion(ws), QStringLiteral("KARTEN/OV_CD.TLM"), false, TlmWriter::RunLength) &&
            writeDem(2, QStringLiteral("DATEN/dgm2.tlm")) && writeDem(3, QStringLiteral("DATEN/dgm3.tlm")) &&
-           writePlaces() && writePois() && writeBoundaries() && writeSymbols() && writeTitle();
+           writePlaces() && writePois() && writeBoundaries() && writeSymbols() && writeTitle() && writeAutoload();
+}
+
+bool MediumWriter::writeAutoload() {
+    if (progress)
+        progress(QStringLiteral("DATEN/autoload.qvo"));
+    const QString file = path(QStringLiteral("DATEN/autoload.qvo"));
+    return writeDemoOverlay(m_world, file) || fail(QStringLiteral("%1 kann nicht geschrieben werden").arg(file));
 }
 
 bool MediumWriter::writeStartFile() {

@@ -49,6 +49,7 @@ private:
     bool writeBoundaries();
     bool writeSymbols();
     bool writeTitle();
+    bool writeAutoload();
 
     const World& m_world;
     QString m_dir;
