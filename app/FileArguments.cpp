@@ -42,14 +42,9 @@ int open(const QStringList& files, QWidget* parent) {
             opened += opener.value()(info.absoluteFilePath()) ? 1 : 0;
             continue;
         }
-        if (suffix == QLatin1String("qvo") || suffix == QLatin1String("gpx"))
-            report(parent, QStringLiteral("Die Zeichnung „%1“ kann nicht geladen werden: Zeichnungsdateien "
-                                          "(.qvo, .gpx) kann diese Version noch nicht laden.")
-                               .arg(info.fileName()));
-        else
-            report(parent, QStringLiteral("Die Datei „%1“ kann nicht geöffnet werden: Dateien dieser Art "
-                                          "öffnet das Programm nicht.")
-                               .arg(info.fileName()));
+        report(parent, QStringLiteral("Die Datei „%1“ kann nicht geöffnet werden: Dateien dieser Art "
+                                      "öffnet das Programm nicht.")
+                           .arg(info.fileName()));
     }
     return opened;
 }

@@ -53,6 +53,10 @@ int run(const std::vector<std::string>& args) {
                       << ": cannot be read (missing, unreadable, or its elements end too early)\n";
             return 1;
         }
+        if (!target.accepted()) {
+            std::cerr << "overlay-convert: " << args[0] << ": not a drawing (no drawing or GPX root element)\n";
+            return 1;
+        }
     } catch (const std::exception& error) {
         std::cerr << "overlay-convert: " << args[0] << ": not a readable drawing: " << error.what() << '\n';
         return 1;

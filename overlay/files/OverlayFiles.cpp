@@ -59,7 +59,7 @@ bool loadFile(TZeichnenAuswahlFrame& frame, const QString& fileName, CustomColou
     if (!loader)
         return false;
     UD1_XML_TreeStreamTarget target(frame.root(), colours);
-    if (!loader->load(fileName, target)) {
+    if (!loader->load(fileName, target) || !target.accepted()) {
         tree->clearBelowRoot();
         emit frame.mapChanged();
         return false;

@@ -82,6 +82,10 @@ public:
     ~UD1_XML_TreeStreamTarget() override;
 
     void startDocument() override;
+    // Whether the document had a root `Quenvo` of type "Overlay". A file
+    // without one (no element at all, or only a root of another type) reads
+    // as an empty tree without any error on the way, and must still fail.
+    bool accepted() const { return m_accepted; }
     int onBeginElement(int state, std::string_view name) override;
     void onAttribute(int state, std::string_view name) override;
     void onEndElement(int state, int parentState) override;

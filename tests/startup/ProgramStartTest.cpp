@@ -148,21 +148,23 @@ TEST_F(ProgramStart, SecondInstanceHandsOverAndEnds) {
 }
 
 // Files named on the command line (as a file manager passes them): a map
-// file is shown, and every file that cannot be opened is named to the user.
+// file is shown, a drawing is loaded, and every file that cannot be opened is
+// named to the user.
 TEST_F(ProgramStart, FilesOnTheCommandLine) {
     const QString medium = QStringLiteral(VISTREL_TEST_MEDIUM_DIR);
     QTemporaryDir files;
-    writeFile(files.path() + "/Tour.qvo", "<Quenvo Type=\"QVO\" Version=\"1\"/>");
+    writeFile(files.path() + "/Tour.qvo", "kein XML");
+    writeFile(files.path() + "/notiz.txt", "Notiz");
     writeFile(files.path() + "/kaputt.tlm", "TLM");
     const QString log = sysconf.path() + "/files.log";
     environment.insert("VISTREL_DIALOG_LOG", log);
     QProcess viewer;
     viewer.setProcessEnvironment(environment);
     viewer.start(program, {"--data", medium, files.path() + "/Tour.qvo", files.path() + "/fehlt.gpx",
-                           medium + "/KARTEN/UEB_0250.TLM", files.path() + "/kaputt.tlm"});
+                           files.path() + "/notiz.txt", medium + "/KARTEN/UEB_0250.TLM", files.path() + "/kaputt.tlm"});
     ASSERT_TRUE(viewer.waitForStarted(10000));
     QStringList shown;
-    for (int i = 0; i < 600 && shown.size() < 3; ++i) {
+    for (int i = 0; i < 600 && shown.size() < 4; ++i) {
         QThread::msleep(50);
         QFile file(log);
         if (file.open(QIODevice::ReadOnly))
@@ -172,8 +174,9 @@ TEST_F(ProgramStart, FilesOnTheCommandLine) {
     viewer.waitForFinished(10000);
     QLocalServer::removeServer(SingleInstance::serverName("vistrel (32-Bit-Version)"));
     // In the order given; the good map in between says nothing.
-    ASSERT_EQ(shown.size(), 3) << shown.join('\n').toStdString();
-    EXPECT_TRUE(shown[0].contains("Tour.qvo") && shown[0].contains(".qvo, .gpx")) << shown[0].toStdString();
+    ASSERT_EQ(shown.size(), 4) << shown.join('\n').toStdString();
+    EXPECT_TRUE(shown[0].contains("konnte nicht geladen werden")) << shown[0].toStdString();
     EXPECT_TRUE(shown[1].contains("fehlt.gpx") && shown[1].contains("gibt es nicht")) << shown[1].toStdString();
-    EXPECT_TRUE(shown[2].contains("kaputt.tlm") && shown[2].contains("beschädigt")) << shown[2].toStdString();
+    EXPECT_TRUE(shown[2].contains("notiz.txt") && shown[2].contains("Dateien dieser Art")) << shown[2].toStdString();
+    EXPECT_TRUE(shown[3].contains("kaputt.tlm") && shown[3].contains("beschädigt")) << shown[3].toStdString();
 }

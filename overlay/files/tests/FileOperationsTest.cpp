@@ -157,6 +157,21 @@ TEST_F(FileOperations, SavedFileLoadsBackAndLoadFileReportsFailures) {
     EXPECT_FALSE(UserDraw::loadFile(frame, path("halb.qvo"), &colours));
     EXPECT_EQ(frame.root()->childCount(), 0) << "a file that ends early leaves nothing";
 
+    // No drawing at all: nothing to read is no success. An empty drawing of
+    // the right type is one.
+    const struct {
+        const char* name;
+        const char* text;
+        bool loads;
+    } roots[] = {{"text.qvo", "kein XML", false},
+                 {"fremd.qvo", "<?xml version=\"1.0\"?><Quenvo Type=\"Route\" Version=\"1.0\"/>", false},
+                 {"leer.gpx", "", false},
+                 {"leer.qvo", "<?xml version=\"1.0\"?><Quenvo Type=\"Overlay\" Version=\"1.0\"/>", true}};
+    for (const auto& root : roots) {
+        ASSERT_TRUE(writeAll(path(root.name), root.text));
+        EXPECT_EQ(UserDraw::loadFile(frame, path(root.name), &colours), root.loads) << root.name;
+    }
+
     ASSERT_TRUE(writeAll(path("kaputt.gpx"), "<?xml version=\"1.0\"?><gpx><wpt lat=\"1\" lon=\"1\"><!-- x --></wpt>"));
     EXPECT_THROW(UserDraw::loadFile(frame, path("kaputt.gpx"), &colours), XML_Error)
         << "syntax errors reach the general error handler";
