@@ -7,6 +7,8 @@
 #include <QPointF>
 #include <QString>
 
+#include <cstdint>
+
 #include <memory>
 #include <optional>
 #include <string>
@@ -43,12 +45,16 @@ public:
     bool SetLevelCount(int count);
     double Margin() const { return m_margin; }
 
-    // The northing band of the visible map: the view rectangle's corners in
-    // Gauss-Krüger strips 2 and 3, the union of the strips that convert;
-    // none when neither does.
+    // The visible map in Gauss-Krüger strips 2 and 3: the box of the view
+    // rectangle's corners in each strip that converts, and the northing band
+    // spanning both; none when neither converts.
+    struct Box {
+        double minN = 0.0, maxN = 0.0, minE = 0.0, maxE = 0.0;
+    };
     struct Band {
         double lower = 0.0;
         double upper = 0.0;
+        std::optional<Box> strip[2]; // strips 2 and 3
     };
     static std::optional<Band> VisibleBand(const MapEventInfo& info);
 
@@ -72,6 +78,13 @@ public:
     const std::vector<LevelStats>& LastPaint() const { return m_stats; }
 
 private:
+    // One segment as stored: the key (the first four bytes of its record,
+    // most significant first), its box and its direction.
+    struct Record {
+        uint32_t key;
+        double minH, maxH, minR, maxR;
+        unsigned richtung;
+    };
     struct Level {
         std::unique_ptr<HDBRecords> cursor;
         QPen pen;
@@ -80,7 +93,12 @@ private:
         const RowField* minR = nullptr;
         const RowField* maxR = nullptr;
         const RowField* richtung = nullptr;
+        // The file is read once, on the first paint that shows the level; the
+        // files never change while the program runs.
+        bool loaded = false;
+        std::vector<Record> records;
     };
+    void load(Level& level);
     void drawLevel(Level& level, LevelStats& stats, const Band& band, const DrawCoordTransformer::BaseDCT& transformer,
                    QPainter& canvas, bool screen);
 
