@@ -119,71 +119,18 @@ VectorLinePainter::Segment VectorLinePainter::SegmentOf(double minH, double maxH
     return {QPointF(maxH, minR), QPointF(minH, maxR)};
 }
 
-void VectorLinePainter::Paint(MapEventInfo& info) {
-    MapEventListener::Paint(info);
-    for (LevelStats& stats : m_stats)
-        stats = LevelStats();
-    if (m_levelCount <= 0 || info.canvas == nullptr)
-        return;
-    const std::optional<Band> band = VisibleBand(info);
-    if (!band)
-        return;
-    const WaitCursor wait;
-    const DrawCoordTransformer::MapEventDCT transformer(info);
-    // Esc stops a long paint on the screen; a printout is always complete.
-    const bool screen = info.IsScreen();
-    QPainter& canvas = *info.canvas;
-    canvas.save();
-    canvas.setBrush(Qt::NoBrush);
-    for (int level = 0; level < m_levelCount; ++level)
-        drawLevel(m_levels[size_t(level)], m_stats[size_t(level)], *band, transformer, canvas, screen);
-    canvas.restore();
-}
-
-void VectorLinePainter::load(Level& level) {
-    level.loaded = true;
-    HDBRecords& cursor = *level.cursor;
-    const int count = cursor.recordCount();
-    if (count <= 0 || cursor.recordSize() < 4)
-        return;
-    level.records.reserve(size_t(count));
-    for (int n = 1; n <= count; ++n) {
-        // A page that cannot be read ends the file here.
-        if (!cursor.seek(n))
-            break;
-        const uint8_t* bytes = cursor.record();
-        Record r{uint32_t(bytes[0]) << 24 | uint32_t(bytes[1]) << 16 | uint32_t(bytes[2]) << 8 | uint32_t(bytes[3]),
-                 0.0,
-                 0.0,
-                 0.0,
-                 0.0,
-                 0};
-        // A segment whose box cannot be read is left out.
-        if (!readDouble(level.minH, cursor, r.minH) || !readDouble(level.maxH, cursor, r.maxH) ||
-            !readDouble(level.minR, cursor, r.minR) || !readDouble(level.maxR, cursor, r.maxR))
-            continue;
-        uint32_t richtung = 0;
-        if (level.richtung != nullptr)
-            level.richtung->getInteger(cursor, richtung);
-        r.richtung = richtung;
-        level.records.push_back(r);
-    }
-}
-
-namespace {
-
 // Converts the positions of one strip into window points. Over the part of
 // the strip around the view the conversion is smooth: it is sampled exactly
 // on a grid of nodes, and positions inside the grid are interpolated
 // bilinearly between the four nodes around them, provided that the
 // interpolation meets the exact conversion in the middle of every cell to a
 // small fraction of a pixel. Everything else is converted exactly.
-class StripProjector {
+class VectorLinePainter::StripProjector {
 public:
-    static constexpr int Cells = 8;
+    static constexpr int Cells = 6;
 
-    StripProjector(const DrawCoordTransformer::BaseDCT& transformer, uint32_t strip,
-                   const std::optional<VectorLinePainter::Box>& visible, double margin)
+    StripProjector(const DrawCoordTransformer::BaseDCT& transformer, uint32_t strip, const std::optional<Box>& visible,
+                   double margin)
         : m_transformer(transformer), m_strip(strip) {
         if (!visible)
             return;
@@ -250,16 +197,68 @@ private:
 
     const DrawCoordTransformer::BaseDCT& m_transformer;
     uint32_t m_strip;
-    VectorLinePainter::Box m_box;
+    Box m_box;
     double m_cellN = 0, m_cellE = 0;
     QPointF m_nodes[Cells + 1][Cells + 1];
     bool m_grid = false;
 };
 
-} // namespace
+void VectorLinePainter::Paint(MapEventInfo& info) {
+    MapEventListener::Paint(info);
+    for (LevelStats& stats : m_stats)
+        stats = LevelStats();
+    if (m_levelCount <= 0 || info.canvas == nullptr)
+        return;
+    const std::optional<Band> band = VisibleBand(info);
+    if (!band)
+        return;
+    const WaitCursor wait;
+    const DrawCoordTransformer::MapEventDCT transformer(info);
+    // Esc stops a long paint on the screen; a printout is always complete.
+    const bool screen = info.IsScreen();
+    QPainter& canvas = *info.canvas;
+    canvas.save();
+    canvas.setBrush(Qt::NoBrush);
+    const StripProjector strips[2] = {StripProjector(transformer, 2, band->strip[0], m_margin),
+                                      StripProjector(transformer, 3, band->strip[1], m_margin)};
+    for (int level = 0; level < m_levelCount; ++level)
+        drawLevel(m_levels[size_t(level)], m_stats[size_t(level)], *band, transformer, strips, canvas, screen);
+    canvas.restore();
+}
+
+void VectorLinePainter::load(Level& level) {
+    level.loaded = true;
+    HDBRecords& cursor = *level.cursor;
+    const int count = cursor.recordCount();
+    if (count <= 0 || cursor.recordSize() < 4)
+        return;
+    level.records.reserve(size_t(count));
+    for (int n = 1; n <= count; ++n) {
+        // A page that cannot be read ends the file here.
+        if (!cursor.seek(n))
+            break;
+        const uint8_t* bytes = cursor.record();
+        Record r{uint32_t(bytes[0]) << 24 | uint32_t(bytes[1]) << 16 | uint32_t(bytes[2]) << 8 | uint32_t(bytes[3]),
+                 0.0,
+                 0.0,
+                 0.0,
+                 0.0,
+                 0};
+        // A segment whose box cannot be read is left out.
+        if (!readDouble(level.minH, cursor, r.minH) || !readDouble(level.maxH, cursor, r.maxH) ||
+            !readDouble(level.minR, cursor, r.minR) || !readDouble(level.maxR, cursor, r.maxR))
+            continue;
+        uint32_t richtung = 0;
+        if (level.richtung != nullptr)
+            level.richtung->getInteger(cursor, richtung);
+        r.richtung = richtung;
+        level.records.push_back(r);
+    }
+}
 
 void VectorLinePainter::drawLevel(Level& level, LevelStats& stats, const Band& band,
-                                  const DrawCoordTransformer::BaseDCT& transformer, QPainter& canvas, bool screen) {
+                                  const DrawCoordTransformer::BaseDCT& transformer, const StripProjector* strips,
+                                  QPainter& canvas, bool screen) {
     if (!level.loaded)
         load(level);
     if (level.records.empty())
@@ -288,9 +287,6 @@ void VectorLinePainter::drawLevel(Level& level, LevelStats& stats, const Band& b
         b.maxE += slack;
         visible[i] = b;
     }
-    const StripProjector strips[2] = {StripProjector(transformer, 2, band.strip[0], m_margin),
-                                      StripProjector(transformer, 3, band.strip[1], m_margin)};
-
     // The first field holds the upper northing as a 4-byte integer, most
     // significant byte first: the first segment not below the band's lower
     // edge is the first that can reach into the view.

@@ -99,8 +99,10 @@ private:
         std::vector<Record> records;
     };
     void load(Level& level);
+    // Converts the positions of one strip into window points during a paint.
+    class StripProjector;
     void drawLevel(Level& level, LevelStats& stats, const Band& band, const DrawCoordTransformer::BaseDCT& transformer,
-                   QPainter& canvas, bool screen);
+                   const StripProjector* strips, QPainter& canvas, bool screen);
 
     std::vector<Level> m_levels;
     double m_margin;
