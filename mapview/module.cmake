@@ -11,3 +11,9 @@ list(APPEND MAPVIEW_SOURCES
     ${CMAKE_CURRENT_SOURCE_DIR}/MapNavigation.h
     ${CMAKE_CURRENT_SOURCE_DIR}/MapNavigation.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/MapModuleStartup.cpp)
+# The overview map beside the main map.
+list(APPEND MAPVIEW_SOURCES
+    ${CMAKE_CURRENT_SOURCE_DIR}/OverviewModule.h
+    ${CMAKE_CURRENT_SOURCE_DIR}/OverviewModule.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/OverviewTabCard.h
+    ${CMAKE_CURRENT_SOURCE_DIR}/OverviewTabCard.cpp)
