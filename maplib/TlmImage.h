@@ -18,6 +18,9 @@ public:
     static TlmImage* open(const std::string& path);
 
     bool readTile(int column, int row, uint8_t* target, std::size_t targetLen) override;
+    // Tiles are read with positioned reads and decoded without shared state,
+    // except by the tile codec plug-in, which promises nothing about threads.
+    bool concurrentReads() const override { return m_storedCompression != 3; }
     bool isOpen() const override { return m_file.isOpen(); }
     void georefInfo(int& type, int& zone) const override;
 
@@ -54,5 +57,4 @@ private:
     bool m_haveInfo = false;
     bool m_haveTiles = false;
     TileDecoder* m_decoder = nullptr;
-    std::vector<uint8_t> m_scratch;
 };
