@@ -50,12 +50,31 @@ struct TilePrefetch::Job {
     std::size_t bytes = 0;
     std::vector<Slot> slots;
     std::unordered_map<uint64_t, std::size_t> index;
-    std::size_t next = 0;   // first slot the draw has not asked for yet
-    std::size_t window = 1; // slots decoded ahead of `next`
-    int workers = 0;        // pool threads allowed on this job
-    int running = 0;        // pool threads decoding for it now
+    std::size_t next = 0;     // first slot the draw has not asked for yet
+    std::size_t window = 1;   // slots decoded ahead of `next`
+    std::size_t frontier = 0; // one past the last slot anyone has claimed
+    int workers = 0;          // pool threads allowed on this job
+    int running = 0;          // pool threads decoding for it now
+    bool waiting = false;     // the drawing thread waits for a slot
 
     static uint64_t key(int column, int row) { return uint64_t(uint32_t(column)) << 32 | uint32_t(row); }
+
+    void claim(std::size_t i) {
+        slots[i].state = SlotState::Running;
+        frontier = std::max(frontier, i + 1);
+    }
+
+    // Whether sleeping workers should be woken: only when a good part of the
+    // window is left to decode, so that they work in batches. A wake-up per
+    // tile would cost a context switch per tile, and on a busy machine the
+    // woken worker may push the drawing thread off its core.
+    bool worthWaking() const {
+        const std::size_t end = std::min(slots.size(), next + window);
+        const std::size_t from = std::max(frontier, next);
+        if (from >= end)
+            return false;
+        return end - from >= window / 2 || end == slots.size();
+    }
 
     // A pending slot in the window, or slots.size().
     std::size_t claimable() const {
@@ -83,6 +102,7 @@ public:
     std::condition_variable work; // a slot became claimable, or stop
     std::condition_variable done; // a slot was decoded, or a worker left a job
     std::list<std::shared_ptr<TilePrefetch::Job>> jobs;
+    int idle = 0; // workers waiting for work; waking none saves a system call
 
     void ensureThreads(int count) {
         // Called with `mutex` held.
@@ -108,6 +128,7 @@ private:
         for (;;) {
             std::shared_ptr<TilePrefetch::Job> job;
             std::size_t slot = 0;
+            ++idle;
             work.wait(lock, [&] {
                 if (m_stop)
                     return true;
@@ -122,10 +143,11 @@ private:
                 }
                 return false;
             });
+            --idle;
             if (m_stop)
                 return;
             Slot& s = job->slots[slot];
-            s.state = SlotState::Running;
+            job->claim(slot);
             ++job->running;
             const int column = s.column, row = s.row;
             lock.unlock();
@@ -137,7 +159,8 @@ private:
                 after.buffer = std::move(buffer);
                 after.state = SlotState::Done;
             }
-            done.notify_all();
+            if (job->waiting || job->running == 0)
+                done.notify_all();
         }
     }
 
@@ -226,7 +249,8 @@ std::unique_ptr<uint8_t[]> TilePrefetch::take(const ImageSource* source, int col
             s.state = SlotState::Dropped;
     }
     job.next = std::max(job.next, wanted + 1);
-    pool.work.notify_all();
+    if (pool.idle > 0 && job.worthWaking())
+        pool.work.notify_all();
     Slot& slot = job.slots[wanted];
     while (slot.state != SlotState::Done) {
         // Decode here rather than wait: the wanted tile if no worker has it,
@@ -245,11 +269,13 @@ std::unique_ptr<uint8_t[]> TilePrefetch::take(const ImageSource* source, int col
         if (mine == job.slots.size()) {
             if (slot.state == SlotState::Dropped)
                 return nullptr;
+            job.waiting = true;
             pool.done.wait(lock);
+            job.waiting = false;
             continue;
         }
         Slot& s = job.slots[mine];
-        s.state = SlotState::Running;
+        job.claim(mine);
         lock.unlock();
         std::unique_ptr<uint8_t[]> buffer = decodeTile(job.source, job.bytes, s.column, s.row);
         lock.lock();
