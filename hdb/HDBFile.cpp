@@ -238,11 +238,14 @@ int HDBFile::treeDepth() const {
 bool HDBFile::copyOut(const HDBPageCache::Page& page, std::size_t at, std::size_t size, std::uint8_t* out,
                       std::vector<SumPoint>* known) const {
     // Below this distance the page is unscrambled up to the bytes as usual:
-    // records read one after the other then cost nothing more.
+    // records read one after the other then cost nothing more. Inner pages
+    // are few and are passed by every search, so they are unscrambled once
+    // and for all; the many leaves are mostly read once before they leave
+    // the cache.
     constexpr std::size_t SkipFrom = 4096;
     const std::size_t ready = page.ready();
     const std::size_t end = at + size;
-    if (end <= ready || !m_map || m_codeword.empty() || at < ready + SkipFrom) {
+    if (end <= ready || !m_map || m_codeword.empty() || !page.info().leaf || at < ready + SkipFrom) {
         if (!ensure(page, end))
             return false;
         std::memcpy(out, page.data() + at, size);
