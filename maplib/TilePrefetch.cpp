@@ -34,13 +34,11 @@ std::atomic<int> g_threadCount{defaultThreads()};
 // many tiles a view has.
 constexpr std::size_t AheadBytes = 0x1000000; // 16 MiB
 
-std::unique_ptr<uint8_t[]> decodeTile(ImageSource* source, std::size_t bytes, int column, int row) {
-    std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[bytes + 1]);
+void decodeTile(ImageSource* source, std::size_t bytes, int column, int row, uint8_t* buffer) {
     if (buffer) {
         buffer[bytes] = 0;
-        source->readTile(column, row, buffer.get(), bytes);
+        source->readTile(column, row, buffer, bytes);
     }
-    return buffer;
 }
 
 } // namespace
@@ -53,9 +51,23 @@ struct TilePrefetch::Job {
     std::size_t next = 0;     // first slot the draw has not asked for yet
     std::size_t window = 1;   // slots decoded ahead of `next`
     std::size_t frontier = 0; // one past the last slot anyone has claimed
-    int workers = 0;          // pool threads allowed on this job
-    int running = 0;          // pool threads decoding for it now
-    bool waiting = false;     // the drawing thread waits for a slot
+    // Slots below this have their buffer. Buffers are allocated (and later
+    // freed by the tile cache) on the drawing thread: memory allocated on a
+    // pool thread and freed on another goes back to the pool thread's heap,
+    // which hands it back to the system and faults it in again, tile by tile.
+    std::size_t allocated = 0;
+
+    // Gives the slots entering the window their buffers; called on the
+    // drawing thread without the lock, for slots no worker may claim yet.
+    std::size_t allocateUpTo(std::size_t end) const {
+        end = std::min(slots.size(), end);
+        for (std::size_t i = allocated; i < end; ++i)
+            const_cast<Slot&>(slots[i]).buffer.reset(new (std::nothrow) uint8_t[bytes + 1]);
+        return end;
+    }
+    int workers = 0;      // pool threads allowed on this job
+    int running = 0;      // pool threads decoding for it now
+    bool waiting = false; // the drawing thread waits for a slot
 
     static uint64_t key(int column, int row) { return uint64_t(uint32_t(column)) << 32 | uint32_t(row); }
 
@@ -69,16 +81,16 @@ struct TilePrefetch::Job {
     // tile would cost a context switch per tile, and on a busy machine the
     // woken worker may push the drawing thread off its core.
     bool worthWaking() const {
-        const std::size_t end = std::min(slots.size(), next + window);
+        const std::size_t end = std::min(allocated, next + window);
         const std::size_t from = std::max(frontier, next);
         if (from >= end)
             return false;
-        return end - from >= window / 2 || end == slots.size();
+        return end - from >= window / 2 || end == std::min(allocated, slots.size());
     }
 
     // A pending slot in the window, or slots.size().
     std::size_t claimable() const {
-        const std::size_t end = std::min(slots.size(), next + window);
+        const std::size_t end = std::min(allocated, next + window);
         for (std::size_t i = next; i < end; ++i)
             if (slots[i].state == SlotState::Pending)
                 return i;
@@ -150,15 +162,12 @@ private:
             job->claim(slot);
             ++job->running;
             const int column = s.column, row = s.row;
+            uint8_t* buffer = s.buffer.get();
             lock.unlock();
-            std::unique_ptr<uint8_t[]> buffer = decodeTile(job->source, job->bytes, column, row);
+            decodeTile(job->source, job->bytes, column, row, buffer);
             lock.lock();
             --job->running;
-            Slot& after = job->slots[slot];
-            if (after.state == SlotState::Running) {
-                after.buffer = std::move(buffer);
-                after.state = SlotState::Done;
-            }
+            job->slots[slot].state = SlotState::Done;
             if (job->waiting || job->running == 0)
                 done.notify_all();
         }
@@ -199,6 +208,7 @@ TilePrefetch::TilePrefetch(ImageSource* source, std::vector<std::pair<int, int>>
     const int threads = threadCount();
     job.workers = threads - 1;
     job.window = std::max<std::size_t>(std::size_t(threads) * 2, AheadBytes / std::max<std::size_t>(job.bytes, 1));
+    job.allocated = job.allocateUpTo(job.window);
     Pool& pool = Pool::instance();
     {
         std::lock_guard lock(pool.mutex);
@@ -235,18 +245,21 @@ std::unique_ptr<uint8_t[]> TilePrefetch::take(const ImageSource* source, int col
     if (found == job.index.end())
         return nullptr;
     const std::size_t wanted = found->second;
+    // `next` and `allocated` change only on this thread.
+    const std::size_t allocated = job.allocateUpTo(std::max(job.next, wanted + 1) + job.window);
     Pool& pool = Pool::instance();
     std::unique_lock lock(pool.mutex);
+    job.allocated = std::max(job.allocated, allocated);
     if (wanted < job.next && job.slots[wanted].state != SlotState::Done)
         return nullptr;
     // Tiles skipped by the draw will not be asked for any more.
     std::vector<std::unique_ptr<uint8_t[]>> dropped;
     for (std::size_t i = job.next; i < wanted; ++i) {
         Slot& s = job.slots[i];
-        if (s.state == SlotState::Done)
+        if (s.state != SlotState::Running) {
             dropped.push_back(std::move(s.buffer));
-        if (s.state != SlotState::Running)
             s.state = SlotState::Dropped;
+        }
     }
     job.next = std::max(job.next, wanted + 1);
     if (pool.idle > 0 && job.worthWaking())
@@ -257,7 +270,7 @@ std::unique_ptr<uint8_t[]> TilePrefetch::take(const ImageSource* source, int col
         // else the next one nobody has started.
         std::size_t mine = wanted;
         if (slot.state != SlotState::Pending) {
-            const std::size_t end = std::min(job.slots.size(), job.next + job.window);
+            const std::size_t end = std::min(job.allocated, job.next + job.window);
             mine = job.slots.size();
             for (std::size_t i = job.next; i < end; ++i) {
                 if (job.slots[i].state == SlotState::Pending) {
@@ -276,10 +289,10 @@ std::unique_ptr<uint8_t[]> TilePrefetch::take(const ImageSource* source, int col
         }
         Slot& s = job.slots[mine];
         job.claim(mine);
+        uint8_t* buffer = s.buffer.get();
         lock.unlock();
-        std::unique_ptr<uint8_t[]> buffer = decodeTile(job.source, job.bytes, s.column, s.row);
+        decodeTile(job.source, job.bytes, s.column, s.row, buffer);
         lock.lock();
-        s.buffer = std::move(buffer);
         s.state = SlotState::Done;
     }
     slot.state = SlotState::Dropped;
