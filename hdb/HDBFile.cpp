@@ -235,6 +235,56 @@ int HDBFile::treeDepth() const {
     return depth;
 }
 
+bool HDBFile::copyOut(const HDBPageCache::Page& page, std::size_t at, std::size_t size, std::uint8_t* out,
+                      std::vector<SumPoint>* known) const {
+    // Below this distance the page is unscrambled up to the bytes as usual:
+    // records read one after the other then cost nothing more. Inner pages
+    // are few and are passed by every search, so they are unscrambled once
+    // and for all; the many leaves are mostly read once before they leave
+    // the cache.
+    constexpr std::size_t SkipFrom = 4096;
+    const std::size_t ready = page.ready();
+    const std::size_t end = at + size;
+    if (end <= ready || !m_map || m_codeword.empty() || !page.info().leaf || at < ready + SkipFrom) {
+        if (!ensure(page, end))
+            return false;
+        // Records of no bytes have no buffer to copy into.
+        if (size > 0)
+            std::memcpy(out, page.data() + at, size);
+        return true;
+    }
+    if (end > page.info().readable || page.offset() + end > m_fileSize)
+        return false;
+    // The running sum before `at`: that of the ready part, recovered from
+    // its last plain byte, plus the stored bytes up to `at`.
+    const std::size_t m = m_codeword.size();
+    std::size_t from = ready;
+    std::uint8_t carry = 0;
+    if (ready > 0)
+        carry = std::uint8_t(page.data()[ready - 1] ^ std::uint8_t(m_codeword[(ready - 1) % m]));
+    if (known) {
+        for (const SumPoint& p : *known) {
+            if (p.at > from && p.at <= at) {
+                from = p.at;
+                carry = p.sum;
+            }
+        }
+    }
+    std::uint8_t between = 0;
+    if (!MappedCopy::byteSum(m_map + page.offset() + from, at - from, between))
+        return false;
+    if (size > 0 && !MappedCopy::copy(out, m_map + page.offset() + at, size))
+        return false;
+    carry = std::uint8_t(carry + between);
+    HDBFormat::unscrambleFrom(out, size, m_codeword, at % m, carry);
+    if (known) {
+        known->push_back(SumPoint{at, carry});
+        if (size > 0)
+            known->push_back(SumPoint{end, std::uint8_t(out[size - 1] ^ std::uint8_t(m_codeword[(end - 1) % m]))});
+    }
+    return true;
+}
+
 bool HDBFile::ensure(const HDBPageCache::Page& page, std::size_t end) const {
     std::size_t& ready = page.ready();
     if (end <= ready)

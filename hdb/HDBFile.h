@@ -67,6 +67,19 @@ public:
     // Makes bytes 0 … end − 1 of a page read by readPage() available; false
     // when the file no longer holds them.
     bool ensure(const HDBPageCache::Page& page, std::size_t end) const;
+    // Copies `size` bytes at `at` of a page read by readPage() into `out`,
+    // unscrambled, as ensure() and a copy would; false where ensure() fails.
+    // Far beyond what the page has ready, only the running sum of the bytes
+    // in between is taken from the file, which is much less work than
+    // unscrambling them, and the page is left as it was.
+    // `known` (optional) collects running sums found on the way, so that a
+    // search probing one page several times sums each stretch once.
+    struct SumPoint {
+        std::size_t at;   // byte position in the page
+        std::uint8_t sum; // running sum of the stored bytes before it
+    };
+    bool copyOut(const HDBPageCache::Page& page, std::size_t at, std::size_t size, std::uint8_t* out,
+                 std::vector<SumPoint>* known = nullptr) const;
 
 private:
     friend class HDBRecords;

@@ -71,6 +71,17 @@ void unscrambleRange(std::uint8_t* data, std::size_t from, std::size_t size, std
     unscrambleScalar(data, size, codeword, k, carry);
 }
 
+void unscrambleFrom(std::uint8_t* data, std::size_t size, std::string_view codeword, std::size_t phase,
+                    std::uint8_t carry) {
+    if (codeword.empty())
+        return;
+    const std::size_t m = codeword.size();
+    for (std::size_t k = 0; k < size; ++k) {
+        carry = std::uint8_t(data[k] + carry);
+        data[k] = carry ^ std::uint8_t(codeword[(phase + k) % m]);
+    }
+}
+
 void unscramble(std::uint8_t* data, std::size_t size, std::string_view codeword) {
     unscrambleRange(data, 0, size, codeword);
 }

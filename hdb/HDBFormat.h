@@ -60,6 +60,11 @@ void unscramble(std::uint8_t* data, std::size_t size, std::string_view codeword)
 // The same for bytes from … size − 1 of a block whose bytes 0 … from − 1
 // are already plain: the running sum goes on from there.
 void unscrambleRange(std::uint8_t* data, std::size_t from, std::size_t size, std::string_view codeword);
+// Unscrambles `size` stored bytes taken from inside a block: `phase` is the
+// position of the first one in the block modulo the code word's length and
+// `carry` the running sum of the block's stored bytes before it.
+void unscrambleFrom(std::uint8_t* data, std::size_t size, std::string_view codeword, std::size_t phase,
+                    std::uint8_t carry);
 
 // The inverse of unscramble(): plain bytes to stored bytes.
 void scramble(std::uint8_t* data, std::size_t size, std::string_view codeword);

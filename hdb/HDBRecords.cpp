@@ -23,6 +23,7 @@ HDBRecords::HDBRecords(std::shared_ptr<HDBFile> file) : m_file(std::move(file)) 
         m_file = HDBFile::open(std::string(), std::string());
     ++m_file->m_cursors;
     m_buffer.assign(m_file->recordSize(), 0);
+    m_probe.assign(m_file->recordSize(), 0);
 }
 
 HDBRecords::~HDBRecords() {
@@ -50,7 +51,11 @@ void HDBRecords::notFound() {
 bool HDBRecords::seek(int recNo) {
     m_recNo = recNo;
     if (m_file->isOpen() && recNo >= 1 && recNo <= recordCount()) {
-        if (m_hint.offset != 0 && seekFrom(m_hint, recNo) == Outcome::Found)
+        // The hint page's subtree holds the records base … base + total − 1;
+        // a record outside it is not looked for there (which would cost a
+        // page read when the page has left the cache).
+        const bool inHint = m_hint.offset != 0 && recNo >= m_hint.base && recNo < m_hint.base + m_hint.total;
+        if (inHint && seekFrom(m_hint, recNo) == Outcome::Found)
             return true;
         const Hint root{m_file->rootOffset(), 1, recordCount(), 1};
         if (seekFrom(root, recNo) == Outcome::Found)
@@ -78,9 +83,9 @@ HDBRecords::Outcome HDBRecords::seekFrom(const Hint& start, std::int64_t target)
             const std::int64_t index = target - base;
             if (index >= std::int64_t(n))
                 return Outcome::NotFound;
-            if (!m_file->ensure(page, HDBFormat::PageRecordsOffset + std::size_t(index + 1) * size))
+            if (!m_file->copyOut(page, HDBFormat::PageRecordsOffset + std::size_t(index) * size, size, m_buffer.data()))
                 return Outcome::Refused;
-            take(page.data() + HDBFormat::PageRecordsOffset + std::size_t(index) * size);
+            m_hasRecord = true;
             m_hint = Hint{offset, base, total, depth};
             return Outcome::Found;
         }
@@ -97,9 +102,9 @@ HDBRecords::Outcome HDBRecords::seekFrom(const Hint& start, std::int64_t target)
             if (position == target) {
                 if (i == n)
                     return Outcome::NotFound;
-                if (!m_file->ensure(page, HDBFormat::PageRecordsOffset + (i + 1) * size))
+                if (!m_file->copyOut(page, HDBFormat::PageRecordsOffset + i * size, size, m_buffer.data()))
                     return Outcome::Refused;
-                take(page.data() + HDBFormat::PageRecordsOffset + i * size);
+                m_hasRecord = true;
                 m_hint = Hint{offset, pageBase, total, depth};
                 return Outcome::Found;
             }
@@ -133,14 +138,19 @@ HDBRecords::Outcome HDBRecords::searchKey(std::uint64_t offset, std::int64_t tot
     if (!page)
         return Outcome::Refused;
     const std::size_t size = m_buffer.size();
-    const std::uint8_t* records = page.data() + HDBFormat::PageRecordsOffset;
+    // Probed records are taken out of the page without unscrambling all
+    // bytes before them (see HDBFile::copyOut).
+    std::vector<HDBFile::SumPoint> known;
+    std::uint8_t* probe = m_probe.data();
     std::uint32_t low = 0;
     std::uint32_t high = page.info().count;
     while (low < high) {
         const std::uint32_t middle = (low + high) / 2;
-        if (!m_file->ensure(page, HDBFormat::PageRecordsOffset + (middle + 1) * size))
+        const std::size_t at = HDBFormat::PageRecordsOffset + std::size_t(middle) * size;
+        // A record must be there whole, as when the page is read that far.
+        if (!m_file->copyOut(page, at, size, probe, &known))
             return Outcome::Refused;
-        const int c = compareRecord(records + middle * size, key, length);
+        const int c = compareRecord(probe, key, length);
         if (greater ? c > 0 : c >= 0)
             high = middle;
         else
@@ -159,9 +169,9 @@ HDBRecords::Outcome HDBRecords::searchKey(std::uint64_t offset, std::int64_t tot
     }
     if (i == page.info().count)
         return Outcome::NotFound;
-    if (!m_file->ensure(page, HDBFormat::PageRecordsOffset + (i + 1) * size))
+    if (!m_file->copyOut(page, HDBFormat::PageRecordsOffset + std::size_t(i) * size, size, m_buffer.data(), &known))
         return Outcome::Refused;
-    take(records + i * size);
+    m_hasRecord = true;
     position = running + count;
     m_hint = Hint{offset, base, total, depth};
     return Outcome::Found;

@@ -70,5 +70,6 @@ private:
     std::int64_t m_recNo = 0;
     Hint m_hint;
     std::vector<std::uint8_t> m_buffer;
+    std::vector<std::uint8_t> m_probe; // a record looked at by a search
     bool m_hasRecord = false;
 };

@@ -12,4 +12,7 @@ namespace MappedCopy {
 // could not be read.
 bool copy(void* destination, const void* source, std::size_t size);
 
+// The sum of `size` bytes modulo 256; false when they could not be read.
+bool byteSum(const void* source, std::size_t size, unsigned char& sum);
+
 } // namespace MappedCopy

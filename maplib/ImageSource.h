@@ -34,6 +34,10 @@ public:
     // tileBufferBytes()). The whole buffer is always written: a tile that
     // cannot be read or decoded comes out as zero bytes and the result is false.
     virtual bool readTile(int column, int row, uint8_t* target, std::size_t targetLen) = 0;
+    // Whether readTile may run on several threads at once (for different
+    // targets). Readers that go through a plug-in or keep state between reads
+    // say no.
+    virtual bool concurrentReads() const { return false; }
     // Hides the layers whose bit in `mask` is clear: every palette entry of such
     // a layer takes the colour the pixel would have without that layer's bits.
     virtual void applyLayerMask(uint32_t mask, const BitmapInfoHeader& header, std::vector<RgbQuad>& palette) const;

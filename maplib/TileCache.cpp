@@ -1,6 +1,7 @@
 #include "TileCache.h"
 
 #include "ImageSource.h"
+#include "TilePrefetch.h"
 
 #include <new>
 
@@ -54,11 +55,16 @@ const uint8_t* TileCache::tile(ImageSource* source, int column, int row) {
         return hit;
     const std::size_t bytes = source->tileBufferBytes();
     makeRoom(bytes);
-    std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[bytes + 1]);
-    if (!buffer)
-        return nullptr;
-    buffer[bytes] = 0;
-    source->readTile(column, row, buffer.get(), bytes);
+    // A tile decoded ahead on another thread has the very bytes readTile
+    // would give here; the cache's bookkeeping is the same either way.
+    std::unique_ptr<uint8_t[]> buffer = m_prefetch ? m_prefetch->take(source, column, row) : nullptr;
+    if (!buffer) {
+        buffer.reset(new (std::nothrow) uint8_t[bytes + 1]);
+        if (!buffer)
+            return nullptr;
+        buffer[bytes] = 0;
+        source->readTile(column, row, buffer.get(), bytes);
+    }
     const Key key{source, column, row};
     m_entries.push_front(Entry{key, bytes, std::move(buffer)});
     m_index[key] = m_entries.begin();
@@ -79,6 +85,14 @@ void TileCache::removeSource(const ImageSource* source) {
 void TileCache::clear() {
     m_index.clear();
     m_entries.clear();
+}
+
+std::vector<TileCache::Key> TileCache::keys() const {
+    std::vector<Key> result;
+    result.reserve(m_entries.size());
+    for (const Entry& e : m_entries)
+        result.push_back(e.key);
+    return result;
 }
 
 std::size_t TileCache::cachedBytes() const {

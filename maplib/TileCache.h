@@ -4,8 +4,10 @@
 #include <list>
 #include <memory>
 #include <unordered_map>
+#include <vector>
 
 class ImageSource;
+class TilePrefetch;
 
 // The process-wide cache of decoded tiles, most recently used first, within a
 // byte budget. Drawing asks it for every tile; a repaint of a known area then
@@ -34,14 +36,27 @@ public:
     std::size_t entryCount() const { return m_entries.size(); }
     std::size_t cachedBytes() const;
     std::size_t budget() const { return m_budget; }
+    // Takes effect at the next miss; entries are not dropped before.
+    void setBudget(std::size_t budget) { m_budget = budget; }
 
-private:
     struct Key {
         const ImageSource* source;
         int column;
         int row;
         bool operator==(const Key&) const = default;
     };
+    // The keys of all entries, most recently used first.
+    std::vector<Key> keys() const;
+
+    // Where misses take tiles decoded ahead (set by TilePrefetch while a draw
+    // runs); returns the previous one.
+    TilePrefetch* setPrefetch(TilePrefetch* prefetch) {
+        TilePrefetch* previous = m_prefetch;
+        m_prefetch = prefetch;
+        return previous;
+    }
+
+private:
     struct KeyHash {
         std::size_t operator()(const Key& k) const noexcept;
     };
@@ -57,4 +72,5 @@ private:
     std::size_t m_budget;
     List m_entries;
     std::unordered_map<Key, List::iterator, KeyHash> m_index;
+    TilePrefetch* m_prefetch = nullptr;
 };

@@ -289,14 +289,17 @@ bool TlmImage::readTile(int column, int row, uint8_t* target, std::size_t target
     }
     const uint32_t begin = m_offsets[index];
     const uint32_t length = m_offsets[index + 1] - begin;
+    // One buffer for the stored bytes per thread: tiles may be read on
+    // several threads at once (see concurrentReads).
+    thread_local std::vector<uint8_t> scratch;
     try {
-        m_scratch.resize(length);
+        scratch.resize(length);
     } catch (const std::bad_alloc&) {
         return false;
     }
-    if (m_file.readAt(begin, m_scratch.data(), length) != length)
+    if (m_file.readAt(begin, scratch.data(), length) != length)
         return false;
-    if (!m_decoder->decode(m_scratch.data(), length, target, m_tileBufferBytes)) {
+    if (!m_decoder->decode(scratch.data(), length, target, m_tileBufferBytes)) {
         std::memset(target, 0, targetLen);
         return false;
     }

@@ -18,6 +18,12 @@ public:
     static TlmImage* open(const std::string& path);
 
     bool readTile(int column, int row, uint8_t* target, std::size_t targetLen) override;
+    // Tiles are read with positioned reads and decoded without shared state
+    // (the tile codec plug-in promises nothing about threads). Only bzip2
+    // tiles are worth handing to other threads: run-length tiles decode
+    // about as fast as they are drawn, and handing them over cost a draw
+    // more than it saved.
+    bool concurrentReads() const override { return m_storedCompression == 2; }
     bool isOpen() const override { return m_file.isOpen(); }
     void georefInfo(int& type, int& zone) const override;
 
@@ -54,5 +60,4 @@ private:
     bool m_haveInfo = false;
     bool m_haveTiles = false;
     TileDecoder* m_decoder = nullptr;
-    std::vector<uint8_t> m_scratch;
 };

@@ -1,22 +1,27 @@
 // Repaint speed of the map drawing on a 1920 × 1080 view of an 8-bit map of
-// 16 000 × 16 000 pixels (256 × 256 run-length tiles), side by side with what
-// it is measured against:
+// 16 000 × 16 000 pixels (256 × 256 tiles, run-length or bzip2), side by side
+// with what it is measured against:
 //
 // - BM_IndexedToRgb32: 1920 × 1080 indexed pixels through a 256-entry colour
 //   table into an RGB32 buffer, the least a repaint of 8-bit pixels costs;
-//   BM_WarmRepaint/<zoom × 1000> draws the view with all caches warm.
-// - BM_DecodeTiles/<zoom × 1000>: reading and decoding exactly the tiles of
-//   the view; BM_ColdRepaint/<zoom × 1000> draws it with empty caches.
+//   BM_WarmRepaint/<zoom × 1000>/<compression> draws the view with all caches
+//   warm.
+// - BM_DecodeTiles/<zoom × 1000>/<compression>: reading and decoding exactly
+//   the tiles of the view on one thread; BM_ColdRepaint/<zoom ×
+//   1000>/<compression>/<threads> draws it with empty caches, decoding on one
+//   thread (1) or on all cores (0); its CPU column counts every thread.
 // - BM_Pan/<zoom × 1000>/<display cache>: 100 repaints while the origin moves
 //   16 pixels down each, without (0) and with (1) the cache of display tiles;
 //   the map is larger than the tile cache budget.
 //
 // Compare items_per_second (screen pixels) or the per-repaint time counter of
-// one run. The map is written once into the temporary folder and reused.
+// one run. The maps are written once into the temporary folder and reused
+// (the bzip2 map takes a while the first time).
 #include "DisplayTileCache.h"
 #include "ImageSource.h"
 #include "MapHandle.h"
 #include "TileCache.h"
+#include "TilePrefetch.h"
 #include "TlmWriter.h"
 
 #include <QImage>
@@ -55,35 +60,43 @@ void mapRow(int y, std::vector<uint8_t>& row) {
     }
 }
 
-const std::string& mapPath() {
-    static const std::string path = [] {
-        const std::string p = (std::filesystem::temp_directory_path() / "vistrel-bench-mapdraw-16000.tlm").string();
-        if (std::filesystem::exists(p)) {
-            if (ImageSource* s = ImageSource::open(p)) {
-                const bool ok = s->imageWidth() == MapSide && s->imageHeight() == MapSide;
-                s->release();
-                if (ok)
-                    return p;
-            }
+std::string writeMap(uint32_t compression) {
+    const std::string p = (std::filesystem::temp_directory_path() /
+                           ("vistrel-bench-mapdraw-16000" + std::string(compression == 2 ? "-bz2" : "") + ".tlm"))
+                              .string();
+    if (std::filesystem::exists(p)) {
+        if (ImageSource* s = ImageSource::open(p)) {
+            const bool ok = s->imageWidth() == MapSide && s->imageHeight() == MapSide;
+            s->release();
+            if (ok)
+                return p;
         }
-        TlmWriter::Options o;
-        o.variant = TlmWriter::Variant::B;
-        o.compression = TlmWriter::RunLength;
-        o.bitCount = 8;
-        for (int i = 0; i < 256; ++i)
-            o.palette.push_back(RgbQuad{uint8_t(i), uint8_t(255 - i), uint8_t(i * 3), 0});
-        TlmWriter writer(p, MapSide, MapSide, o);
-        std::vector<uint8_t> row(MapSide);
-        bool ok = writer.begin();
-        for (int y = 0; ok && y < MapSide; ++y) {
-            mapRow(y, row);
-            ok = writer.writeRows(row.data(), 1, row.size());
-        }
-        if (!ok || !writer.finish())
-            std::fprintf(stderr, "cannot write %s: %s\n", p.c_str(), writer.error().c_str());
-        return p;
-    }();
-    return path;
+    }
+    TlmWriter::Options o;
+    o.variant = TlmWriter::Variant::B;
+    o.compression = compression;
+    o.bitCount = 8;
+    for (int i = 0; i < 256; ++i)
+        o.palette.push_back(RgbQuad{uint8_t(i), uint8_t(255 - i), uint8_t(i * 3), 0});
+    TlmWriter writer(p, MapSide, MapSide, o);
+    std::vector<uint8_t> row(MapSide);
+    bool ok = writer.begin();
+    for (int y = 0; ok && y < MapSide; ++y) {
+        mapRow(y, row);
+        ok = writer.writeRows(row.data(), 1, row.size());
+    }
+    if (!ok || !writer.finish())
+        std::fprintf(stderr, "cannot write %s: %s\n", p.c_str(), writer.error().c_str());
+    return p;
+}
+
+// The map of compression 1 (run-length) or 2 (bzip2).
+const std::string& mapPath(int64_t compression = 1) {
+    static const std::string runLength = writeMap(TlmWriter::RunLength);
+    if (compression != 2)
+        return runLength;
+    static const std::string bzip2 = writeMap(TlmWriter::Bzip2);
+    return bzip2;
 }
 
 double zoomOf(const benchmark::State& state) {
@@ -105,7 +118,7 @@ struct View {
     std::unique_ptr<MapHandle> map;
     QImage image{ViewWidth, ViewHeight, QImage::Format_RGB32};
     QPoint origin;
-    explicit View(double zoom) : map(MapHandle::open(mapPath())) {
+    explicit View(double zoom, int64_t compression = 1) : map(MapHandle::open(mapPath(compression))) {
         if (map) {
             map->setZoom(zoom);
             origin = centreOrigin(*map);
@@ -139,7 +152,7 @@ void BM_IndexedToRgb32(benchmark::State& state) {
 void BM_WarmRepaint(benchmark::State& state) {
     TileCache::instance().clear();
     DisplayTileCache::instance().clear();
-    View view(zoomOf(state));
+    View view(zoomOf(state), state.range(1));
     if (!view.map) {
         state.SkipWithError("map does not open");
         return;
@@ -154,11 +167,14 @@ void BM_WarmRepaint(benchmark::State& state) {
 }
 
 void BM_ColdRepaint(benchmark::State& state) {
-    View view(zoomOf(state));
+    View view(zoomOf(state), state.range(1));
     if (!view.map) {
         state.SkipWithError("map does not open");
         return;
     }
+    const int allThreads = TilePrefetch::threadCount();
+    TilePrefetch::setThreadCount(state.range(2) == 0 ? allThreads : int(state.range(2)));
+    state.counters["threads"] = TilePrefetch::threadCount();
     for (auto _ : state) {
         state.PauseTiming();
         TileCache::instance().clear();
@@ -169,11 +185,12 @@ void BM_ColdRepaint(benchmark::State& state) {
     }
     state.SetItemsProcessed(int64_t(state.iterations()) * ViewWidth * ViewHeight);
     reportMemory(state);
+    TilePrefetch::setThreadCount(allThreads);
 }
 
 // Reads and decodes the tiles the view at this zoom covers, nothing else.
 void BM_DecodeTiles(benchmark::State& state) {
-    View view(zoomOf(state));
+    View view(zoomOf(state), state.range(1));
     if (!view.map) {
         state.SkipWithError("map does not open");
         return;
@@ -233,13 +250,26 @@ void BM_Pan(benchmark::State& state) {
 
 void zooms(benchmark::internal::Benchmark* b) {
     for (int z : {1000, 500, 250, 125, 2000, 8000})
-        b->Arg(z);
+        b->Args({z, 1});
+    for (int z : {1000, 250, 125})
+        b->Args({z, 2});
+}
+
+void threadedZooms(benchmark::internal::Benchmark* b) {
+    for (int compression : {1, 2})
+        for (int z : {1000, 250, 125})
+            for (int threads : {1, 0})
+                b->Args({z, compression, threads});
+    for (int z : {500, 2000, 8000})
+        for (int threads : {1, 0})
+            b->Args({z, 1, threads});
 }
 
 BENCHMARK(BM_IndexedToRgb32)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WarmRepaint)->Apply(zooms)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DecodeTiles)->Apply(zooms)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ColdRepaint)->Apply(zooms)->Unit(benchmark::kMillisecond);
+// Wall time, and the CPU time of all threads (the decoding pool included).
+BENCHMARK(BM_ColdRepaint)->Apply(threadedZooms)->UseRealTime()->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Pan)->Args({1000, 0})->Args({1000, 1})->Args({125, 0})->Args({125, 1})->Iterations(1)->Unit(
     benchmark::kMillisecond);
 

@@ -6,6 +6,7 @@
 #include "SheetCache.h"
 #include "SheetMosaic.h"
 #include "TileCache.h"
+#include "TilePrefetch.h"
 #include "TileRenderer.h"
 
 #include <QPainter>
@@ -16,6 +17,7 @@
 #include <cstring>
 #include <new>
 #include <numeric>
+#include <optional>
 
 namespace {
 
@@ -381,18 +383,35 @@ void MapHandle::drawSingle(QPainter& painter, const QRect& area, int mapX, int m
     };
 
     const int64_t count = (c1 - c0 + 1) * (r1 - r0 + 1);
+    TileCache& tiles = TileCache::instance();
+    DisplayTileCache& shown = DisplayTileCache::instance();
+    auto known = [&](int column, int row) {
+        return m_layerMask == 0 || shown.contains(displayKey(column, row)) || tiles.contains(m_source, column, row);
+    };
+
+    // The tiles the second pass will load are decoded ahead on all cores,
+    // from now on, while the known ones are drawn.
+    std::optional<TilePrefetch> prefetch;
+    if (m_layerMask != 0 && TilePrefetch::worthwhile(m_source, std::size_t(count))) {
+        std::vector<std::pair<int, int>> wanted;
+        for (int64_t r = r0; r <= r1; ++r) {
+            for (int64_t c = c0; c <= c1; ++c) {
+                if (!known(int(c), int(r)))
+                    wanted.emplace_back(int(c), int(r));
+            }
+        }
+        if (wanted.size() > 1)
+            prefetch.emplace(m_source, std::move(wanted));
+    }
+
     std::vector<char> done;
     // What is known is shown at once: tiles decoded already go first.
     if (count <= MaxTileDisplaySize) {
         done.assign(std::size_t(count), 0);
-        TileCache& tiles = TileCache::instance();
-        DisplayTileCache& shown = DisplayTileCache::instance();
         for (int64_t r = r0; r <= r1 && !progress.aborted; ++r) {
             for (int64_t c = c0; c <= c1; ++c) {
                 const TileJob j = job(c, r);
-                const bool known = m_layerMask == 0 || shown.contains(displayKey(j.column, j.row)) ||
-                                   tiles.contains(m_source, j.column, j.row);
-                if (!known)
+                if (!known(j.column, j.row))
                     continue;
                 if (!mayGoOn())
                     break;

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <utility>
+#include <vector>
+
+class ImageSource;
+
+// Decodes the tiles a draw is about to load, ahead of it, on an internal pool
+// of threads. The draw itself stays on the calling thread and goes on asking
+// TileCache tile by tile in its own order; on a miss the cache takes the
+// decoded buffer from here instead of reading the tile itself. So what the
+// cache holds, what it evicts and when, the order of the tiles on the screen
+// and the abort question between tiles are those of a draw without prefetch;
+// only the decoding has moved. Tiles decoded but never asked for (the draw
+// was aborted, or a tile was found elsewhere) are dropped unseen.
+//
+// Only sources whose readTile may run on several threads at once
+// (ImageSource::concurrentReads) are prefetched. Objects of this class are
+// made and used on one thread; the pool is the only thing shared.
+class TilePrefetch {
+public:
+    // Threads that decode for a draw, the drawing thread included; 1 turns
+    // prefetching off. Starts at std::thread::hardware_concurrency().
+    static void setThreadCount(int count);
+    static int threadCount();
+
+    // Starts decoding `tiles` (column, row) of `source`, in the order given,
+    // which must be the order the draw asks for them. While the object lives,
+    // TileCache::instance() takes its misses of these tiles from it.
+    TilePrefetch(ImageSource* source, std::vector<std::pair<int, int>> tiles);
+    // Drops what was not taken and waits for decodes still running.
+    ~TilePrefetch();
+    TilePrefetch(const TilePrefetch&) = delete;
+    TilePrefetch& operator=(const TilePrefetch&) = delete;
+
+    // Whether a draw of `tileCount` tiles of `source` is worth prefetching.
+    static bool worthwhile(const ImageSource* source, std::size_t tileCount);
+
+    // The decoded tile buffer (source->tileBufferBytes() + 1 bytes, the last
+    // one 0), or null when the tile is not one of this prefetch or no memory
+    // was left for it: the caller then reads the tile itself. Waits for the
+    // tile, decoding it (or one after it) on this thread when no worker has.
+    std::unique_ptr<uint8_t[]> take(const ImageSource* source, int column, int row);
+
+    struct Job;
+
+private:
+    std::shared_ptr<Job> m_job;
+    TilePrefetch* m_previous = nullptr;
+};

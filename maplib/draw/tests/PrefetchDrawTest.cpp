@@ -1,0 +1,117 @@
+#include "DrawSupport.h"
+
+#include "DisplayTileCache.h"
+#include "TileCache.h"
+#include "TileDecoder.h"
+#include "TilePrefetch.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+
+namespace {
+
+uint32_t value(int x, int y) {
+    // Flat areas with lines through them: runs and literals in every tile.
+    uint32_t v = uint32_t((x / 40) * 7 + (y / 30) * 3) % 23;
+    if ((x + 2 * y) % 97 < 2)
+        v = 200;
+    if ((x * 13 + y * 7) % 31 == 0)
+        v = uint32_t(x ^ y) & 255;
+    return v;
+}
+
+// Breaks the stored bytes of some tiles in the middle of the file: runs that
+// overflow the tile, so those tiles decode to zeros.
+void damage(const std::string& path) {
+    const auto size = std::filesystem::file_size(path);
+    FILE* f = std::fopen(path.c_str(), "r+b");
+    ASSERT_TRUE(f);
+    const uint8_t garbage[16] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+                                 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+    for (long at : {long(size / 2), long(size * 3 / 4)}) {
+        std::fseek(f, at, SEEK_SET);
+        std::fwrite(garbage, 1, sizeof garbage, f);
+    }
+    std::fclose(f);
+}
+
+struct Outcome {
+    QImage image;
+    std::vector<TileCache::Key> keys;
+    int asked = 0;
+};
+
+// One draw as the window does it, after `warm` tiles were decoded and with
+// a cache budget of `budget` bytes; the abort callback answers true at its
+// `abortAt`-th question (never for 0).
+Outcome drawWith(int threads, MapHandle& map, double zoom, std::size_t budget, int abortAt,
+                 const std::vector<std::pair<int, int>>& warm) {
+    TilePrefetch::setThreadCount(threads);
+    clearCaches();
+    TileCache& cache = TileCache::instance();
+    cache.setBudget(budget);
+    for (const auto& [c, r] : warm)
+        cache.tile(map.source(), c, r);
+    map.setZoom(zoom);
+    Outcome o;
+    o.image = render(map, QSize(700, 500), 40, 30, nullptr, [&] { return ++o.asked == abortAt; });
+    o.keys = cache.keys();
+    cache.setBudget(TileCache::DefaultBudget);
+    return o;
+}
+
+// Decoding ahead on several threads changes nothing a draw leaves behind:
+// the pixels, the tiles in the cache and their order (so also what was
+// evicted during the draw), the abort questions, for bzip2 tiles (decoded
+// ahead) and run-length tiles (decoded in place), damaged tiles, a partly
+// warm cache, eviction within one draw and an abort in the middle.
+TEST(PrefetchDraw, AllThreadsLeaveWhatOneThreadLeaves) {
+    DrawTempDir dir;
+    std::vector<uint32_t> compressions{TlmWriter::RunLength};
+    if (Bzip2Decoder::available())
+        compressions.push_back(TlmWriter::Bzip2);
+    const int before = TilePrefetch::threadCount();
+    for (uint32_t compression : compressions) {
+        for (bool damaged : {false, true}) {
+            const std::string path = dir.path("map" + std::to_string(compression) + std::to_string(damaged) + ".tlm");
+            TlmWriter::Options options = mapOptions(8, 64, 48);
+            options.compression = compression;
+            ASSERT_TRUE(writeMap(path, 1500, 1100, options, value));
+            if (damaged)
+                damage(path);
+            std::unique_ptr<MapHandle> map = MapHandle::open(path);
+            ASSERT_TRUE(map);
+            ASSERT_EQ(map->source()->concurrentReads(), compression == TlmWriter::Bzip2);
+            const std::size_t tile = map->source()->tileBufferBytes();
+            const std::vector<std::pair<int, int>> warm{{3, 2}, {5, 4}, {0, 0}, {9, 7}};
+            struct Case {
+                double zoom;
+                std::size_t budget;
+                int abortAt;
+            };
+            for (const Case& k : {Case{1.0, TileCache::DefaultBudget, 0}, Case{0.5, TileCache::DefaultBudget, 0},
+                                  Case{0.5, 40 * tile, 0}, Case{0.25, 25 * tile, 0}, Case{1.0, 30 * tile, 37},
+                                  Case{0.5, TileCache::DefaultBudget, 90}}) {
+                SCOPED_TRACE(testing::Message() << "compression " << compression << " damaged " << damaged << " zoom "
+                                                << k.zoom << " budget " << k.budget / tile << " abort " << k.abortAt);
+                const Outcome one = drawWith(1, *map, k.zoom, k.budget, k.abortAt, warm);
+                for (int threads : {2, 5}) {
+                    const Outcome all = drawWith(threads, *map, k.zoom, k.budget, k.abortAt, warm);
+                    EXPECT_EQ(all.asked, one.asked);
+                    EXPECT_TRUE(all.keys == one.keys) << all.keys.size() << " against " << one.keys.size();
+                    EXPECT_TRUE(all.image == one.image);
+                }
+                EXPECT_GT(one.asked, 20);
+                if (k.abortAt) {
+                    EXPECT_EQ(one.asked, k.abortAt);
+                }
+            }
+        }
+    }
+    TilePrefetch::setThreadCount(before);
+    clearCaches();
+}
+
+} // namespace
