@@ -285,9 +285,16 @@ void PrintObject::drawMap(QPainter& painter, const TLM_RECT& clip) {
 }
 
 void PrintObject::paintListeners(QPainter& painter) {
-    // Every layer in registration order; the active map function's rubber
-    // bands and hints belong to the screen.
+    // As on the screen: the active map function first (what it has put on
+    // the map, such as a measured line, belongs to the page; its rubber bands
+    // exist only during a drag, never while printing), then every layer in
+    // registration order.
     PrintMapEventInfo info(*this, painter);
+    if (MapFunction* function = MapFunction::Active()) {
+        painter.save();
+        function->Paint(info);
+        painter.restore();
+    }
     const std::unique_ptr<Iterator<MapEventListener>> listeners = MapEventListeners::Forward();
     while (listeners->HasMore()) {
         MapEventListener* listener = listeners->Next();

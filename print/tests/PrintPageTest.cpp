@@ -123,6 +123,17 @@ public:
     }
 };
 
+// A map function that counts its paints on the printer: what the active
+// function has put on the map (a measured line) is printed with it.
+class PrintedFunction : public MapFunction {
+public:
+    int printed = 0;
+    void Paint(MapEventInfo& info) override {
+        if (!info.IsScreen() && info.canvas != nullptr)
+            ++printed;
+    }
+};
+
 // The print hook's calls, in order.
 class RecordingHook : public PrintMapWindowListener {
 public:
@@ -252,11 +263,15 @@ TEST_F(PrintPage, CentreNearTheCornerPrintsFromTheCorner) {
     maps->SetCentre(corner, true);
     QCoreApplication::processEvents();
 
+    PrintedFunction function;
+    ASSERT_TRUE(MapFunction::Activate(&function));
     PrintObject print(*module, 25000, true);
     print.Printer().setOutputFormat(QPrinter::PdfFormat);
     print.Printer().setOutputFileName(out.filePath("corner.pdf"));
     print.Printer().setResolution(300);
     ASSERT_TRUE(print.Print());
+    EXPECT_EQ(function.printed, 1) << "the active function paints on the page";
+    MapFunction::ActivateDefault();
     EXPECT_EQ(print.PrintOffsetX(), 0) << "not centred beyond the map's edge";
     EXPECT_EQ(print.PrintOffsetY(), 0);
     // The library zooms in steps of its tiles: close to 1:25000.
