@@ -28,14 +28,12 @@
 #include <QDir>
 #include <QFile>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QTabWidget>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
