@@ -218,6 +218,10 @@ TEST(QvoReader, ColourAndStyleRules) {
     EXPECT_EQ(a.backColor, 0x0C0B0Au) << "red in the lowest byte";
     EXPECT_EQ(a.fillColor, StdDrawAppearance::Purple) << "a colour without # is ignored";
 
+    a = fill("BackColor=\"#010203\" HasBackColor=\"0\"");
+    EXPECT_FALSE(a.hasBackColor) << "other programs may store the flag apart";
+    EXPECT_EQ(a.backColor, 0x030201u);
+
     a = fill("Color=\"#12345\" Style=\"viele\"");
     EXPECT_EQ(a.fillColor, StdDrawAppearance::Purple) << "five digits are no colour";
     EXPECT_EQ(a.fillStyle, 0) << "an unreadable style reads as 0";
