@@ -86,13 +86,6 @@ protected:
 
 TEST_F(FileOperations, RegistryOrderFiltersAndExtensions) {
     ASSERT_EQ(FileTypes::loaders().size(), 2u);
-    EXPECT_EQ(FileTypes::loaders()[0]->extension(), QStringLiteral("gpx"));
-    EXPECT_EQ(FileTypes::combinedSaveFilter(),
-              QStringLiteral("GPS-Austauschdatei (*.gpx)|*.gpx|Quenvo - Overlay (*.qvo)|*.qvo"));
-    EXPECT_EQ(FileTypes::combinedLoadFilter(),
-              QStringLiteral("GPS - Austauschformat (*.gpx)|*.gpx|Quenvo - Overlays (*.qvo)|*.qvo"));
-    EXPECT_EQ(FileTypes::dialogFilter(FileTypes::combinedSaveFilter()),
-              QStringLiteral("GPS-Austauschdatei (*.gpx);;Quenvo - Overlay (*.qvo)"));
     FileTypes::registerStandardFormats();
     EXPECT_EQ(FileTypes::savers().size(), 2u) << "registering twice adds nothing";
 
@@ -111,16 +104,11 @@ TEST_F(FileOperations, SaveDialogRepeatsUntilAKnownExtensionIsAgreedTo) {
     dialogs.messageAnswers = {MsgResult::No, MsgResult::Yes};
     EXPECT_TRUE(UserDraw::saveOverlay(frame, nullptr));
     EXPECT_EQ(dialogs.fileRequests.size(), 3) << "no extension and a refused GPX question open the dialog again";
-    EXPECT_EQ(dialogs.fileRequests[0].filter, QStringLiteral("GPS-Austauschdatei (*.gpx);;Quenvo - Overlay (*.qvo)"));
-    EXPECT_TRUE(dialogs.fileRequests[0].defaultSuffix.isEmpty());
+    EXPECT_TRUE(dialogs.fileRequests[0].defaultSuffix.isEmpty()) << "no extension is added behind the user's back";
     ASSERT_EQ(dialogs.messages.size(), 2);
     EXPECT_TRUE(dialogs.messages[0].text.startsWith(GpxQuestionStart));
-    EXPECT_EQ(dialogs.messages[0].caption, QStringLiteral("Speichern im GPX-Format"));
-    EXPECT_EQ(dialogs.messages[0].buttons, Platform::MsgButtons::YesNo);
     EXPECT_FALSE(QFileInfo::exists(path("ohne")));
-    const QByteArray gpx = readAll(path("a.GPX"));
-    EXPECT_TRUE(gpx.startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n<gpx version=\"1.0\""));
-    EXPECT_TRUE(gpx.contains("<trk><name>Linie</name>"));
+    EXPECT_TRUE(readAll(path("a.GPX")).contains("<trk><name>Linie</name>"));
     EXPECT_EQ(frame.changeCount(), 0);
     EXPECT_EQ(leftovers(), QStringList{QStringLiteral("a.GPX")}) << "no temporary file stays behind";
 
@@ -142,34 +130,30 @@ TEST_F(FileOperations, SavedFileLoadsBackAndLoadFileReportsFailures) {
     QSignalSpy repaint(&frame, &TZeichnenAuswahlFrame::mapChanged);
     ASSERT_TRUE(UserDraw::loadFile(frame, path("z.qvo"), &colours));
     EXPECT_EQ(frame.changeCount(), 0);
-    EXPECT_TRUE(frame.root()->isExpanded());
     EXPECT_GE(repaint.count(), 1);
     ASSERT_EQ(frame.root()->childCount(), 2);
     EXPECT_EQ(frame.root()->child(0)->child(0)->text(0), QStringLiteral("Punkt"));
 
-    EXPECT_FALSE(UserDraw::loadFile(frame, path("fehlt.qvo"), &colours));
-    EXPECT_EQ(frame.root()->childCount(), 0) << "the tree is emptied before loading";
-    ASSERT_TRUE(UserDraw::loadFile(frame, path("z.qvo"), &colours));
-    EXPECT_FALSE(UserDraw::loadFile(frame, path("z.txt"), &colours)) << "no loader for the extension";
-    EXPECT_EQ(frame.root()->childCount(), 0);
-
+    // Failures leave an empty tree: it is emptied before loading. No drawing
+    // at all (no drawing root) is no success; an empty drawing is one.
     ASSERT_TRUE(writeAll(path("halb.qvo"), saved.left(saved.indexOf("<Folder")) + "<Folder Name=\"x\">"));
-    EXPECT_FALSE(UserDraw::loadFile(frame, path("halb.qvo"), &colours));
-    EXPECT_EQ(frame.root()->childCount(), 0) << "a file that ends early leaves nothing";
-
-    // No drawing at all: nothing to read is no success. An empty drawing of
-    // the right type is one.
     const struct {
         const char* name;
         const char* text;
         bool loads;
-    } roots[] = {{"text.qvo", "kein XML", false},
+    } files[] = {{"fehlt.qvo", nullptr, false},
+                 {"z.txt", "", false},
+                 {"halb.qvo", nullptr, false},
+                 {"text.qvo", "kein XML", false},
                  {"fremd.qvo", "<?xml version=\"1.0\"?><Quenvo Type=\"Route\" Version=\"1.0\"/>", false},
                  {"leer.gpx", "", false},
                  {"leer.qvo", "<?xml version=\"1.0\"?><Quenvo Type=\"Overlay\" Version=\"1.0\"/>", true}};
-    for (const auto& root : roots) {
-        ASSERT_TRUE(writeAll(path(root.name), root.text));
-        EXPECT_EQ(UserDraw::loadFile(frame, path(root.name), &colours), root.loads) << root.name;
+    for (const auto& f : files) {
+        ASSERT_TRUE(UserDraw::loadFile(frame, path("z.qvo"), &colours));
+        if (f.text)
+            ASSERT_TRUE(writeAll(path(f.name), f.text));
+        EXPECT_EQ(UserDraw::loadFile(frame, path(f.name), &colours), f.loads) << f.name;
+        EXPECT_EQ(frame.root()->childCount(), 0) << f.name;
     }
 
     ASSERT_TRUE(writeAll(path("kaputt.gpx"), "<?xml version=\"1.0\"?><gpx><wpt lat=\"1\" lon=\"1\"><!-- x --></wpt>"));
@@ -183,10 +167,6 @@ TEST_F(FileOperations, LoadCommandAsksBeforeReplacingAndReportsFailure) {
     UserDraw::loadOverlay(frame, nullptr);
     EXPECT_EQ(dialogs.fileRequests.size(), 0) << "No keeps the drawing";
     ASSERT_EQ(dialogs.messages.size(), 1);
-    EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("Zum Laden müssen die vorhandenen Zeichnungselemente gelöscht "
-                                                       "werden.\nSoll dies geschehen?"));
-    EXPECT_EQ(dialogs.messages[0].caption, QStringLiteral("Zeichenfunktion"));
-    EXPECT_EQ(dialogs.messages[0].icon, Platform::MsgIcon::Error);
     EXPECT_EQ(frame.root()->childCount(), 2);
 
     ASSERT_TRUE(writeAll(path("falsch.qvo"), "<?xml version=\"1.0\"?><Quenvo Type=\"Overlay\"><Folder>"));
@@ -194,9 +174,6 @@ TEST_F(FileOperations, LoadCommandAsksBeforeReplacingAndReportsFailure) {
     dialogs.openAnswers = {{path("falsch.qvo")}};
     UserDraw::loadOverlay(frame, nullptr);
     ASSERT_EQ(dialogs.fileRequests.size(), 1);
-    EXPECT_EQ(dialogs.fileRequests[0].defaultSuffix, QStringLiteral("qvo"));
-    EXPECT_EQ(dialogs.fileRequests[0].filter,
-              QStringLiteral("GPS - Austauschformat (*.gpx);;Quenvo - Overlays (*.qvo)"));
     ASSERT_EQ(dialogs.messages.size(), 3);
     EXPECT_EQ(dialogs.messages[2].text, QStringLiteral("Datei konnte nicht geladen werden"));
 
@@ -213,16 +190,8 @@ TEST_F(FileOperations, CloseQueryAnswers) {
     EXPECT_EQ(UserDraw::closeQuery(&frame, nullptr), 0);
     EXPECT_EQ(UserDraw::closeQuery(nullptr, nullptr), 0);
     EXPECT_TRUE(dialogs.messages.isEmpty()) << "nothing to ask without changes";
+    // Cancel and No are answered in the start-up test through the window.
     draw();
-    dialogs.messageAnswers = {MsgResult::Cancel};
-    EXPECT_EQ(UserDraw::closeQuery(&frame, nullptr), 7);
-    ASSERT_EQ(dialogs.messages.size(), 1);
-    EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("Es sind noch ungespeicherte Änderungen vorhanden.\nWollen Sie "
-                                                       "diese vor dem Beenden des Programms speichern?"));
-    EXPECT_EQ(dialogs.messages[0].buttons, Platform::MsgButtons::YesNoCancel);
-    EXPECT_EQ(dialogs.messages[0].icon, Platform::MsgIcon::Question);
-    dialogs.messageAnswers = {MsgResult::No};
-    EXPECT_EQ(UserDraw::closeQuery(&frame, nullptr), 6);
     dialogs.messageAnswers = {MsgResult::Yes};
     EXPECT_EQ(UserDraw::closeQuery(&frame, nullptr), 7) << "Yes, then the save dialog cancelled";
     dialogs.messageAnswers = {MsgResult::Yes};
@@ -260,7 +229,6 @@ TEST_F(FileOperations, FailedSaveKeepsThePreviousFile) {
     EXPECT_EQ(frame.changeCount(), 3) << "the changes are still unsaved";
     ASSERT_EQ(dialogs.messages.size(), 1);
     EXPECT_TRUE(dialogs.messages[0].text.startsWith(SaveFailed));
-    EXPECT_EQ(dialogs.messages[0].caption, QStringLiteral("Zeichenfunktion"));
 
     // The same save with room enough replaces the file and keeps its mode.
     ASSERT_TRUE(UserDraw::saveToFile(frame, target, nullptr));

@@ -184,30 +184,25 @@ QString writeOurGpx(const QString& dir) {
 
 } // namespace
 
-TEST(GpxInterop, GpxpyReadsOurFilesAsWeDo) {
-    if (!hasGpxpy())
-        GTEST_SKIP() << "python3 with gpxpy is not installed (Debian package python3-gpxpy)";
+// Our file read by gpxpy, and passed through gpsbabel's reader and writer,
+// holds what our import finds in it.
+TEST(GpxInterop, OtherReadersReadOurFilesAsWeDo) {
+    if (!hasGpxpy() && !hasGpsbabel())
+        GTEST_SKIP() << "neither python3 with gpxpy (Debian package python3-gpxpy) nor gpsbabel is installed";
     QTemporaryDir dir;
     const QString file = writeOurGpx(dir.path());
     const Content ours = readWithImport(file);
     ASSERT_EQ(ours.waypoints.size(), 2);
     EXPECT_EQ(ours.waypoints[0].name, QStringLiteral("Münster <Süd> & \"Tor\""));
     ASSERT_EQ(ours.tracks.size(), 2);
-    expectSame(readWithGpxpy(file), ours, "gpxpy");
-}
-
-TEST(GpxInterop, GpsbabelReadsOurFilesAsWeDo) {
-    if (!hasGpsbabel())
-        GTEST_SKIP() << "gpsbabel is not installed";
-    QTemporaryDir dir;
-    const QString file = writeOurGpx(dir.path());
-    // Through gpsbabel's reader and writer; its output must hold what ours held.
-    const QString copy = dir.path() + QStringLiteral("/babel.gpx");
-    const ProcessRun r = run(QStringLiteral("gpsbabel"), {"-i", "gpx", "-f", file, "-o", "gpx", "-F", copy});
-    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
-    expectSame(readWithImport(copy), readWithImport(file), "gpsbabel");
     if (hasGpxpy())
-        expectSame(readWithGpxpy(copy), readWithImport(file), "gpsbabel, then gpxpy");
+        expectSame(readWithGpxpy(file), ours, "gpxpy");
+    if (hasGpsbabel()) {
+        const QString copy = dir.path() + QStringLiteral("/babel.gpx");
+        const ProcessRun r = run(QStringLiteral("gpsbabel"), {"-i", "gpx", "-f", file, "-o", "gpx", "-F", copy});
+        ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+        expectSame(readWithImport(copy), ours, "gpsbabel");
+    }
 }
 
 TEST(GpxInterop, GpsbabelFilesImportWithRoutesSegmentsElevationAndTime) {
@@ -237,23 +232,17 @@ TEST(GpxInterop, GpsbabelFilesImportWithRoutesSegmentsElevationAndTime) {
         const ProcessRun r =
             run(QStringLiteral("gpsbabel"), {"-i", "gpx", "-f", source, "-o", "gpx,gpxver=" + version, "-F", written});
         ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
-        Modul::UserDraw::FileTypes::LoadGPX loader;
-        QTreeWidgetItem root;
-        UserDraw::UD1_XML_TreeStreamTarget target(&root, nullptr);
-        ASSERT_TRUE(loader.load(written, target)) << version.toStdString();
-        // gpsbabel writes waypoints, then routes, then tracks.
-        ASSERT_EQ(root.childCount(), 5) << version.toStdString();
-        EXPECT_EQ(root.child(0)->text(0), QStringLiteral("Hütte"));
-        EXPECT_EQ(objectOf(root.child(0))->appearance().strategy, &StdDrawSymbolStrategy::instance());
-        EXPECT_EQ(root.child(1)->text(0), QStringLiteral("ohne Höhe"));
-        EXPECT_EQ(root.child(2)->text(0), QStringLiteral("Weg"));
-        EXPECT_EQ(objectOf(root.child(2))->geometry().points.size(), 2u);
-        QTreeWidgetItem* two = root.child(3);
-        ASSERT_TRUE(isFolder(two)) << "a track of two segments is a folder";
-        EXPECT_EQ(two->text(0), QStringLiteral("Zwei"));
-        ASSERT_EQ(two->childCount(), 2);
-        EXPECT_EQ(objectOf(two->child(1))->geometry().points.back().y, 48.04);
-        EXPECT_EQ(root.child(4)->text(0), QStringLiteral("Eins"));
-        EXPECT_FALSE(isFolder(root.child(4)));
+        // gpsbabel writes waypoints, then routes, then tracks; a route is a line.
+        const Content c = readWithImport(written);
+        ASSERT_EQ(c.waypoints.size(), 2) << version.toStdString();
+        EXPECT_EQ(c.waypoints[0].name, QStringLiteral("Hütte"));
+        EXPECT_EQ(c.waypoints[1].name, QStringLiteral("ohne Höhe"));
+        ASSERT_EQ(c.tracks.size(), 3) << version.toStdString();
+        EXPECT_EQ(c.tracks[0].name, QStringLiteral("Weg"));
+        EXPECT_EQ(c.tracks[0].segments.value(0).size(), 2);
+        EXPECT_EQ(c.tracks[1].name, QStringLiteral("Zwei"));
+        ASSERT_EQ(c.tracks[1].segments.size(), 2) << "a track of two segments is a folder";
+        EXPECT_EQ(c.tracks[1].segments[1].back().first, 48.04);
+        EXPECT_EQ(c.tracks[2].segments.size(), 1);
     }
 }

@@ -118,52 +118,25 @@ TEST(QvoRoundTrip, EveryElementKindAndPropertySurvives) {
     EXPECT_NE(written.find("<Icon Name=\"012Burg.bmp\"/>"), std::string::npos);
     EXPECT_EQ(written.find("\n", header().size()), std::string::npos) << "no line breaks after the declaration";
 
+    // Every property the writer stores must come back: a reader that drops
+    // one gives a different second file. A few are looked at directly, in
+    // case writer and reader agree on something wrong.
     auto back = newRoot();
     ASSERT_TRUE(readTree(written, back.get()));
     EXPECT_EQ(writeTree(back.get()), written) << "tree -> file -> tree -> file is stable";
-
     ASSERT_EQ(back->childCount(), 6);
     QTreeWidgetItem* folder = back->child(0);
-    ASSERT_TRUE(isFolder(folder));
+    ASSERT_TRUE(isFolder(folder) && folder->childCount() == 2 && isFolder(folder->child(0)));
     EXPECT_EQ(folder->text(0), QStringLiteral("Wanderung Süd & <Nord>"));
-    ASSERT_EQ(folder->childCount(), 2);
-    EXPECT_TRUE(isFolder(folder->child(0)));
-    EXPECT_EQ(folder->child(0)->text(0), QStringLiteral("\"leer\""));
-    EXPECT_EQ(folder->child(0)->childCount(), 0);
-    EXPECT_EQ(static_cast<DrawTreeNode*>(folder)->imageIndex(), 2);
-
-    const DrawTreeObject* c = objectOf(folder->child(1));
-    ASSERT_NE(c, nullptr);
-    EXPECT_EQ(folder->child(1)->text(0), QStringLiteral("Kreis"));
-    const StdDrawAppearance& a = c->appearance();
-    EXPECT_EQ(a.strategy, &StdDrawSymbolStrategy::instance());
-    EXPECT_EQ(a.sides, 0);
-    EXPECT_DOUBLE_EQ(a.length, 12.25);
-    EXPECT_TRUE(a.lengthInMetres);
-    EXPECT_EQ(a.lineWidth, 5);
-    EXPECT_EQ(a.lineStyle, 2);
+    const StdDrawAppearance& a = objectOf(folder->child(1))->appearance();
+    EXPECT_TRUE(a.lengthInMetres && a.hasBackColor);
     EXPECT_EQ(a.lineColor, 0x123456u);
-    EXPECT_EQ(a.fillStyle, 4);
-    EXPECT_EQ(a.fillColor, 0xABCDEFu);
-    EXPECT_TRUE(a.hasBackColor);
-    EXPECT_EQ(a.backColor, 0x0000FFu);
-    ASSERT_EQ(c->geometry().points.size(), 1u);
-    const Coord& p = c->geometry().points.front();
-    EXPECT_EQ(p.type, 1u);
+    const Coord& p = objectOf(folder->child(1))->geometry().points.front();
     EXPECT_EQ(p.zone, 3u);
     EXPECT_DOUBLE_EQ(p.x, 5400123.5);
-    EXPECT_DOUBLE_EQ(p.y, 3512345.25);
-
-    const DrawTreeObject* f = objectOf(back->child(1));
-    EXPECT_EQ(f->appearance().strategy, &StdDrawLineAreaStrategy::instance());
-    EXPECT_TRUE(f->geometry().closed());
-    EXPECT_EQ(f->geometry().points.size(), 3u);
-    EXPECT_EQ(f->appearance().lineStyle, 6);
+    EXPECT_TRUE(objectOf(back->child(1))->geometry().closed());
     EXPECT_FALSE(objectOf(back->child(2))->geometry().closed());
-    EXPECT_EQ(back->child(2)->text(0), QString());
-
     EXPECT_EQ(objectOf(back->child(3))->appearance().icon, icon) << "the icon is found again by its name";
-    EXPECT_EQ(objectOf(back->child(3))->appearance().strategy, &StdDrawBitmapIconStrategy::instance());
     EXPECT_EQ(objectOf(back->child(4))->appearance().icon, nullptr);
     EXPECT_EQ(objectOf(back->child(5))->appearance().text, text.text);
 }
@@ -188,54 +161,47 @@ TEST(QvoReader, PointsWithZeroValueOrTypeZeroAreDropped) {
 }
 
 TEST(QvoReader, ClosePrefixInAnyCaseClosesThreePointsButNotTwo) {
-    const std::string p = "<Point Type=\"3\" X=\"7.1\" Y=\"48.1\"/><Point Type=\"3\" X=\"7.2\" Y=\"48.1\"/>";
-    const std::string third = "<Point Type=\"3\" X=\"7.2\" Y=\"48.2\"/>";
-    EXPECT_TRUE(ReadOne("<LineArea><Points Type=\"CLOSEDAREA\">" + p + third + "</Points></LineArea>")
-                    .object()
-                    ->geometry()
-                    .closed());
-    EXPECT_TRUE(ReadOne("<LineArea><Points Type=\"cLoSe\">" + p + third + "</Points></LineArea>")
-                    .object()
-                    ->geometry()
-                    .closed());
-    EXPECT_FALSE(
-        ReadOne("<LineArea><Points Type=\"CLOSE\">" + p + "</Points></LineArea>").object()->geometry().closed())
-        << "two points stay a line";
-    EXPECT_FALSE(
-        ReadOne("<LineArea><Points Type=\"clos\">" + p + third + "</Points></LineArea>").object()->geometry().closed());
-    EXPECT_FALSE(
-        ReadOne("<LineArea><Points Type=\"open\">" + p + third + "</Points></LineArea>").object()->geometry().closed());
+    const std::string two = "<Point Type=\"3\" X=\"7.1\" Y=\"48.1\"/><Point Type=\"3\" X=\"7.2\" Y=\"48.1\"/>";
+    const std::string three = two + "<Point Type=\"3\" X=\"7.2\" Y=\"48.2\"/>";
+    const struct {
+        const char* type;
+        const std::string& points;
+        bool closed;
+    } cases[] = {{"CLOSEDAREA", three, true},
+                 {"cLoSe", three, true},
+                 {"CLOSE", two, false},
+                 {"clos", three, false},
+                 {"open", three, false}};
+    for (const auto& c : cases)
+        EXPECT_EQ(ReadOne(std::string("<LineArea><Points Type=\"") + c.type + "\">" + c.points + "</Points></LineArea>")
+                      .object()
+                      ->geometry()
+                      .closed(),
+                  c.closed)
+            << c.type;
 }
 
 TEST(QvoReader, SymbolSizeForms) {
-    const auto read = [](const std::string& symData) {
-        ReadOne one("<Symbol>" + symData + "</Symbol>");
-        EXPECT_TRUE(one.ok);
-        return one.object()->appearance();
-    };
-    StdDrawAppearance a = read("<SymData Length=\"12.5m\"/>");
-    EXPECT_DOUBLE_EQ(a.length, 12.5);
-    EXPECT_TRUE(a.lengthInMetres) << "12.5m without Unit reads as metres";
-
-    a = read("<SymData Length=\"7.25\" Unit=\"m\"/>");
-    EXPECT_DOUBLE_EQ(a.length, 7.25);
-    EXPECT_TRUE(a.lengthInMetres);
-
-    a = read("<SymData Unit=\"m\" Length=\"breit\" Sides=\"x\"/>");
-    EXPECT_DOUBLE_EQ(a.length, 10.0) << "unreadable length keeps the default";
-    EXPECT_FALSE(a.lengthInMetres) << "and clears the metres flag";
-    EXPECT_EQ(a.sides, 4) << "unreadable sides keep the default";
-
-    a = read("<SymData Length=\"m\" Sides=\"0\"/>");
-    EXPECT_DOUBLE_EQ(a.length, 10.0);
-    EXPECT_FALSE(a.lengthInMetres);
-    EXPECT_EQ(a.sides, 0);
-
-    a = read("<SymData Length=\"inf\"/>");
-    EXPECT_DOUBLE_EQ(a.length, 10.0) << "an infinite size is no size";
-
-    a = read("<SymData Length=\"3.5\" Unit=\"px\"/>");
-    EXPECT_FALSE(a.lengthInMetres);
+    // Unreadable or infinite sizes keep the default 10 and clear the metres flag.
+    const struct {
+        const char* symData;
+        double length;
+        bool metres;
+        int sides;
+    } cases[] = {{"Length=\"12.5m\"", 12.5, true, 4},
+                 {"Length=\"7.25\" Unit=\"m\"", 7.25, true, 4},
+                 {"Unit=\"m\" Length=\"breit\" Sides=\"x\"", 10.0, false, 4},
+                 {"Length=\"m\" Sides=\"0\"", 10.0, false, 0},
+                 {"Length=\"inf\"", 10.0, false, 4},
+                 {"Length=\"3.5\" Unit=\"px\"", 3.5, false, 4}};
+    for (const auto& c : cases) {
+        ReadOne one(std::string("<Symbol><SymData ") + c.symData + "/></Symbol>");
+        ASSERT_TRUE(one.ok);
+        const StdDrawAppearance& a = one.object()->appearance();
+        EXPECT_DOUBLE_EQ(a.length, c.length) << c.symData;
+        EXPECT_EQ(a.lengthInMetres, c.metres) << c.symData;
+        EXPECT_EQ(a.sides, c.sides) << c.symData;
+    }
 }
 
 TEST(QvoReader, ColourAndStyleRules) {
@@ -253,7 +219,7 @@ TEST(QvoReader, ColourAndStyleRules) {
     EXPECT_EQ(a.fillColor, StdDrawAppearance::Purple) << "a colour without # is ignored";
 
     a = fill("BackColor=\"#010203\" HasBackColor=\"0\"");
-    EXPECT_FALSE(a.hasBackColor);
+    EXPECT_FALSE(a.hasBackColor) << "other programs may store the flag apart";
     EXPECT_EQ(a.backColor, 0x030201u);
 
     a = fill("Color=\"#12345\" Style=\"viele\"");
@@ -278,9 +244,7 @@ TEST(QvoReader, RecordsUnderDefaultSettingsReplaceTheDefaultsOfTheirKind) {
     EXPECT_EQ(one.root->childCount(), 0) << "no element and no folder from the default settings";
     const StdDrawAppearance& record0 = DefaultAppearances::record(0);
     EXPECT_EQ(record0.strategy, &StdDrawBitmapIconStrategy::instance()) << "BitmapIcon replaces record 0";
-    EXPECT_EQ(record0.sides, 0);
     EXPECT_DOUBLE_EQ(record0.length, 33.0);
-    EXPECT_TRUE(record0.name.isEmpty());
     EXPECT_EQ(DefaultAppearances::record(1).strategy, &StdDrawLineAreaStrategy::instance()) << "record 1 untouched";
     EXPECT_EQ(DefaultAppearances::record(2).text, QStringLiteral("Vorgabe"));
     EXPECT_EQ(DefaultAppearances::record(2).fillColor, StdDrawAppearance::Purple)
@@ -289,17 +253,15 @@ TEST(QvoReader, RecordsUnderDefaultSettingsReplaceTheDefaultsOfTheirKind) {
 
 TEST(QvoReader, RootTypeAndUnknownElements) {
     auto root = newRoot();
-    try {
-        readTree(header() + "<Overlay Type=\"Overlay\"/>", root.get());
-        ADD_FAILURE() << "a wrong root is refused";
-    } catch (const XML_Error& error) {
-        EXPECT_EQ(error.code(), '?');
-    }
-    try {
-        readTree(header() + "<Quenvo Type=\"overlay\"><Folder Name=\"a\"/></Quenvo>", root.get());
-        ADD_FAILURE() << "Type is compared exactly";
-    } catch (const XML_Error& error) {
-        EXPECT_EQ(error.code(), '?');
+    // A wrong root, and a Type compared exactly, are refused as no drawing.
+    for (const char* refused :
+         {"<Overlay Type=\"Overlay\"/>", "<Quenvo Type=\"overlay\"><Folder Name=\"a\"/></Quenvo>"}) {
+        try {
+            readTree(header() + refused, root.get());
+            ADD_FAILURE() << refused;
+        } catch (const XML_Error& error) {
+            EXPECT_EQ(error.code(), '?');
+        }
     }
     EXPECT_EQ(root->childCount(), 0);
     EXPECT_TRUE(readTree(header() + "<Quenvo Type=\"Karte\"/>", root.get()))
@@ -328,9 +290,7 @@ TEST(QvoTextLines, CarriageReturnsAreDroppedAndLinesJoinWithLineFeeds) {
     EXPECT_EQ(UserDraw::textLinesForFile(QStringLiteral("eins\r\nzwei")), QStringList({"eins", "zwei"}));
     EXPECT_EQ(UserDraw::textLinesForFile(QStringLiteral("eins\r\r\nzwei\r")), QStringList({"eins", "zwei\r"}))
         << "only a line that ended in a line feed loses its carriage returns";
-    EXPECT_EQ(UserDraw::textLinesForFile(QStringLiteral("eins\n")), QStringList({"eins"}));
-    EXPECT_EQ(UserDraw::textLinesForFile(QStringLiteral("\n\nx")), QStringList({"", "", "x"}));
-    EXPECT_TRUE(UserDraw::textLinesForFile(QString()).isEmpty());
+    EXPECT_EQ(UserDraw::textLinesForFile(QStringLiteral("\n\nx\n")), QStringList({"", "", "x"}));
 
     auto root = newRoot();
     StdDrawAppearance text = appearanceOf(StdDrawTextStrategy::instance());

@@ -28,14 +28,12 @@
 #include <QDir>
 #include <QFile>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QTabWidget>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -135,12 +133,24 @@ protected:
         mouse(QEvent::MouseButtonPress, x, y, Qt::LeftButton, Qt::LeftButton);
         mouse(QEvent::MouseButtonRelease, x, y, Qt::LeftButton, Qt::NoButton);
     }
+    // Pixels of a colour in an area of the map window.
     int countIn(const QImage& image, const QRect& area, QRgb colour) {
         int n = 0;
         for (int y = area.top(); y <= area.bottom(); ++y)
             for (int x = area.left(); x <= area.right(); ++x)
                 n += image.pixel(x, y) == colour ? 1 : 0;
         return n;
+    }
+    int countOnRow(const QImage& image, int y, QRgb colour) {
+        return countIn(image, QRect(0, y, image.width(), 1), colour);
+    }
+    static void choose(QComboBox* box, int index) {
+        box->setCurrentIndex(index);
+        emit box->activated(index);
+    }
+    static void type(QLineEdit* edit, const QString& text) {
+        edit->setText(text);
+        emit edit->textEdited(text);
     }
     void key(int code, const QString& text) {
         QKeyEvent press(QEvent::KeyPress, code, Qt::NoModifier, text);
@@ -152,13 +162,6 @@ protected:
         module->Repaint();
         QApplication::processEvents();
         return client->grab().toImage().convertToFormat(QImage::Format_RGB32);
-    }
-    // Pixels of a colour on one row of the map window.
-    int countOnRow(const QImage& image, int y, QRgb colour) {
-        int n = 0;
-        for (int x = 0; x < image.width(); ++x)
-            n += image.pixel(x, y) == colour ? 1 : 0;
-        return n;
     }
 
     Platform::ScriptedDialogs dialogs;
@@ -199,8 +202,6 @@ TEST_F(DrawingOnMap, ClicksPlaceSymbolsNewestFirst) {
     const int countBefore = tree().changeCount();
 
     frame->pshNewElement->click();
-    ASSERT_TRUE(frame->editorShown());
-    ASSERT_EQ(editor().Typ->currentText(), "Quadrat / Kreis");
     ASSERT_NE(dynamic_cast<PointDrawFunction*>(MapFunction::Active()), nullptr);
     click(100, 200);
     click(200, 200);
@@ -220,13 +221,11 @@ TEST_F(DrawingOnMap, ClicksPlaceSymbolsNewestFirst) {
     EXPECT_EQ(root()->childCount(), 5);
 
     // A name given is the node text of the next ones.
-    editor().Name->setText("Turm");
-    emit editor().Name->textEdited("Turm");
+    type(editor().Name, "Turm");
     click(500, 300);
     EXPECT_EQ(root()->child(1)->text(0), "Turm");
 
     editor().FinishNewEdit->click();
-    EXPECT_FALSE(frame->editorShown());
     EXPECT_EQ(MapFunction::Active(), idle.get());
     EXPECT_EQ(root()->childCount(), 6) << "nothing left to hand over";
     EXPECT_EQ(beeps, 0);
@@ -242,120 +241,64 @@ TEST_F(DrawingOnMap, ClicksPlaceSymbolsNewestFirst) {
     EXPECT_EQ(after->child(0)->text(0), "Turm");
 }
 
-// Each kind edits its default record itself; pages, captions and controls
-// follow the kind, and the kind decides the drawing function.
+// Each kind edits its default record itself, and the kind decides the
+// drawing function; the controls show a record as it was left.
 TEST_F(DrawingOnMap, TypeChangeEditsTheDefaultRecord) {
     frame->pshNewElement->click();
     TZeichnenNeuBearbFrame& e = editor();
-    QTabWidget& pages = *e.Pages;
-    auto visibleTabs = [&] {
-        QStringList list;
-        for (int i = 0; i < pages.count(); ++i)
-            if (pages.isTabVisible(i))
-                list << pages.tabText(i);
-        return list.join(',') + " @" + pages.tabText(pages.currentIndex());
-    };
-
-    // Symbols: record 0; a square of 10 pixels.
     EXPECT_EQ(e.appearance(), &DefaultAppearances::record(0));
-    EXPECT_EQ(visibleTabs(), "Form,Umrandung,Füllung @Form");
-    EXPECT_EQ(e.SymbolType->currentIndex(), 1);
-    EXPECT_EQ(e.RadiusSideLabel->text(), "Seiten&länge");
-    EXPECT_EQ(e.RadiusSideEdit->text(), "10");
-    EXPECT_EQ(e.RadiusSideUnit->currentText(), "Pixel");
-    EXPECT_EQ(e.PenWidth->value(), 3);
-    EXPECT_EQ(e.PenColor->Color(), QColor(255, 0, 255));
-    EXPECT_EQ(e.FillColor->Color(), QColor(128, 0, 128));
-    EXPECT_EQ(e.FillType->currentIndex(), 7);
-    EXPECT_FALSE(e.TextFontButton->isVisible());
-    EXPECT_NE(dynamic_cast<PointDrawFunction*>(e.drawFunction()), nullptr);
     EXPECT_EQ(MapFunction::Active(), e.drawFunction());
 
     // Edits go straight into the record; input that is no size is ignored.
-    e.SymbolType->setCurrentIndex(0);
-    emit e.SymbolType->activated(0);
+    choose(e.SymbolType, 0);
     EXPECT_EQ(DefaultAppearances::record(0).sides, 0);
-    EXPECT_EQ(e.RadiusSideLabel->text(), "&Radius");
-    for (const char* text : {"12,5", "abc", "-3", "0", ""}) {
-        e.RadiusSideEdit->setText(text);
-        emit e.RadiusSideEdit->textEdited(text);
-    }
+    for (const char* text : {"12,5", "abc", "-3", "0", ""})
+        type(e.RadiusSideEdit, text);
     EXPECT_EQ(DefaultAppearances::record(0).length, 12.5);
-    e.RadiusSideUnit->setCurrentIndex(1);
-    emit e.RadiusSideUnit->activated(1);
+    choose(e.RadiusSideUnit, 1);
     EXPECT_TRUE(DefaultAppearances::record(0).lengthInMetres);
     e.PenWidth->setValue(7);
     EXPECT_EQ(DefaultAppearances::record(0).lineWidth, 7);
-    e.PenStyle->setCurrentIndex(2);
-    emit e.PenStyle->activated(2);
-    EXPECT_EQ(DefaultAppearances::record(0).lineStyle, 2);
     // The hatch background shows only with hatched fills.
-    EXPECT_FALSE(e.FillOpaqueCheck->isHidden());
     e.FillOpaqueCheck->click();
     EXPECT_TRUE(DefaultAppearances::record(0).hasBackColor);
-    EXPECT_FALSE(e.FillBackColor->isHidden());
-    e.FillType->setCurrentIndex(0);
-    emit e.FillType->activated(0);
+    choose(e.FillType, 0);
     EXPECT_EQ(DefaultAppearances::record(0).fillStyle, 0);
-    EXPECT_TRUE(e.FillOpaqueCheck->isHidden());
-    EXPECT_TRUE(e.FillBackColor->isHidden());
+    EXPECT_TRUE(e.FillOpaqueCheck->isHidden() && e.FillBackColor->isHidden());
 
-    // Picture symbols share record 0, whose strategy follows the choice; the
-    // symbol's size is kept, and neither outline nor fill is offered.
+    // Picture symbols share record 0 and keep its size.
     e.selectType(1);
-    EXPECT_EQ(e.appearance(), &DefaultAppearances::record(0));
     EXPECT_EQ(DefaultAppearances::record(0).strategy, &StdDrawBitmapIconStrategy::instance());
     EXPECT_EQ(DefaultAppearances::record(0).length, 12.5);
-    EXPECT_EQ(visibleTabs(), "Bildsymbol @Bildsymbol");
-    EXPECT_NE(dynamic_cast<PointDrawFunction*>(e.drawFunction()), nullptr);
 
-    // Lines and areas: record 1, the pen page first, a tool window placed
-    // over "Speichern".
+    // Lines and areas: record 1 and a tool window above "Speichern", never over it.
     e.selectType(2);
     EXPECT_EQ(e.appearance(), &DefaultAppearances::record(1));
-    EXPECT_EQ(visibleTabs(), "Linie / Umrandung,Füllung @Linie / Umrandung");
     EXPECT_EQ(e.PenWidth->value(), 3) << "record 1 kept its own width";
     auto* line = dynamic_cast<LineAreaFunction*>(e.drawFunction());
     ASSERT_NE(line, nullptr);
-    EXPECT_EQ(MapFunction::Active(), line);
     QPointer<TLineAreaForm> form = line->Form();
     ASSERT_TRUE(form && form->isVisible());
-    EXPECT_EQ(form->windowTitle(), "Zeichnen");
-    EXPECT_FALSE(form->pshCloseArea->isEnabled());
-    EXPECT_FALSE(form->pshDeleteLast->isEnabled());
     const QPoint saveTop = e.FinishNewEdit->mapToGlobal(QPoint(e.FinishNewEdit->width() / 2, 0));
-    // Above the control, never over it (the title bar may still be estimated).
     EXPECT_LE(form->frameGeometry().bottom() + 1, saveTop.y());
     EXPECT_GE(form->frameGeometry().bottom() + 1, saveTop.y() - 40);
-    EXPECT_NEAR(form->frameGeometry().center().x(), saveTop.x(), 2);
 
-    // Texts: record 2 with its white fill and the prompt text; the line's
-    // function and tool window are gone.
+    // Texts: record 2; the line's tool window leaves with its function.
     e.selectType(3);
-    EXPECT_TRUE(form.isNull()) << "the tool window leaves with its function";
+    EXPECT_TRUE(form.isNull());
     EXPECT_EQ(e.appearance(), &DefaultAppearances::record(2));
-    EXPECT_EQ(visibleTabs(), "Text,Umrandung,Füllung @Text");
-    EXPECT_EQ(e.FillType->currentIndex(), 0);
-    EXPECT_EQ(e.FillColor->Color(), QColor(255, 255, 255));
-    EXPECT_EQ(e.TextEditor->toPlainText(), "Bitte geben Sie hier den\ndarzustellenden Text ein.");
     e.TextEditor->setPlainText("Hütte\nam See");
-    EXPECT_EQ(DefaultAppearances::record(2).text, "Hütte\nam See");
     EXPECT_EQ(DefaultAppearances::record(0).text, "") << "a symbol has no text";
     click(400, 300);
     ASSERT_EQ(root()->childCount(), 1);
-    EXPECT_EQ(root()->child(0)->text(0), "Text");
     EXPECT_EQ(static_cast<DrawTreeObject*>(itemOf(root()->child(0)))->appearance().text, "Hütte\nam See");
 
-    // Back to symbols: the controls show record 0 as it was left.
     e.selectType(0);
-    EXPECT_EQ(e.SymbolType->currentIndex(), 0);
     EXPECT_EQ(e.RadiusSideEdit->text(), "12.5");
-    EXPECT_EQ(e.RadiusSideUnit->currentIndex(), 1);
     EXPECT_EQ(e.PenWidth->value(), 7);
     EXPECT_EQ(DefaultAppearances::record(0).strategy, &StdDrawSymbolStrategy::instance());
     e.FinishNewEdit->click();
     EXPECT_EQ(MapFunction::Active(), idle.get());
-    EXPECT_EQ(e.drawFunction(), nullptr);
 }
 
 // Lines and areas point by point: the preview uses the current record, so a
@@ -401,8 +344,6 @@ TEST_F(DrawingOnMap, LinesAndAreasWithKeysAndToolWindow) {
     EXPECT_EQ(g.points.size(), 3u);
     key(Qt::Key_Backspace, QStringLiteral("\b"));
     EXPECT_EQ(g.points.size(), 2u);
-    key(Qt::Key_A, QStringLiteral("a"));
-    EXPECT_EQ(g.points.size(), 2u) << "other keys do nothing";
     // The middle button adds points too.
     mouse(QEvent::MouseButtonPress, 300, 500, Qt::MiddleButton, Qt::MiddleButton);
     mouse(QEvent::MouseButtonRelease, 300, 500, Qt::MiddleButton, Qt::NoButton);
@@ -434,13 +375,6 @@ TEST_F(DrawingOnMap, LinesAndAreasWithKeysAndToolWindow) {
     click(300, 100);
     click(300, 250);
     line->Form()->pshCloseArea->click();
-    line->Form()->pshDeleteAll->click();
-    EXPECT_FALSE(line->Geometry().closed());
-    EXPECT_TRUE(line->Geometry().points.empty());
-    click(100, 100);
-    click(300, 100);
-    click(300, 250);
-    line->Form()->pshCloseArea->click();
     editor().FinishNewEdit->click();
     ASSERT_EQ(root()->childCount(), 1);
     EXPECT_EQ(root()->child(0)->text(0), "Fläche");
@@ -459,19 +393,15 @@ TEST_F(DrawingOnMap, MetresAndPixelsWhileZooming) {
     record.lineStyle = 5;
     record.fillStyle = 0;
     record.fillColor = 0x00FF00;
-    e.RadiusSideEdit->setText("40");
-    emit e.RadiusSideEdit->textEdited("40");
+    type(e.RadiusSideEdit, "40");
     const QRgb green = qRgb(0, 255, 0);
     const int cx = client->width() / 2, cy = client->height() / 2;
 
     click(cx, cy);
-    e.RadiusSideUnit->setCurrentIndex(1);
-    emit e.RadiusSideUnit->activated(1);
+    choose(e.RadiusSideUnit, 1);
     click(cx, cy + 100);
     e.FinishNewEdit->click();
     ASSERT_EQ(root()->childCount(), 2);
-    EXPECT_FALSE(static_cast<DrawTreeObject*>(itemOf(root()->child(1)))->appearance().lengthInMetres);
-    EXPECT_TRUE(static_cast<DrawTreeObject*>(itemOf(root()->child(0)))->appearance().lengthInMetres);
 
     // Zoom 1: one metre per pixel, both 40 pixels wide.
     QImage image = shown();
@@ -491,10 +421,8 @@ TEST_F(DrawingOnMap, MetresAndPixelsWhileZooming) {
     // Sizes far beyond the map are taken and drawn without harm.
     for (const char* huge : {"1e12", "1e300"}) {
         frame->pshNewElement->click();
-        e.RadiusSideEdit->setText(huge);
-        emit e.RadiusSideEdit->textEdited(huge);
-        e.SymbolType->setCurrentIndex(0);
-        emit e.SymbolType->activated(0);
+        type(e.RadiusSideEdit, huge);
+        choose(e.SymbolType, 0);
         click(cx, cy);
         e.FinishNewEdit->click();
         image = shown();
