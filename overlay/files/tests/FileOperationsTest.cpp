@@ -150,8 +150,9 @@ TEST_F(FileOperations, SavedFileLoadsBackAndLoadFileReportsFailures) {
                  {"leer.qvo", "<?xml version=\"1.0\"?><Quenvo Type=\"Overlay\" Version=\"1.0\"/>", true}};
     for (const auto& f : files) {
         ASSERT_TRUE(UserDraw::loadFile(frame, path("z.qvo"), &colours));
-        if (f.text)
+        if (f.text) {
             ASSERT_TRUE(writeAll(path(f.name), f.text));
+        }
         EXPECT_EQ(UserDraw::loadFile(frame, path(f.name), &colours), f.loads) << f.name;
         EXPECT_EQ(frame.root()->childCount(), 0) << f.name;
     }
