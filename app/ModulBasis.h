@@ -125,4 +125,14 @@ void setApplicationTitle(const QString& title);
 void showException(const std::exception& error);
 void showException(const QString& message);
 
+// Runs f where nothing may unwind through the toolkit (its events, menu
+// commands): a failure is shown by the general handler instead.
+template <typename F> void guarded(F&& f) {
+    try {
+        f();
+    } catch (const std::exception& error) {
+        showException(error);
+    }
+}
+
 } // namespace Modul

@@ -14,13 +14,8 @@
 
 TModularAction::TModularAction(QObject* parent) : QAction(parent) {
     connect(this, &QAction::triggered, this, [this] {
-        // Nothing below the menu is allowed to unwind through the toolkit:
-        // a failure is reported here, as the general handler would.
-        try {
-            execute();
-        } catch (const std::exception& error) {
-            Modul::showException(error);
-        }
+        // Nothing below the menu is allowed to unwind through the toolkit.
+        Modul::guarded([this] { execute(); });
     });
 }
 

@@ -8,23 +8,7 @@
 
 #include <QVBoxLayout>
 
-#include <exception>
-
 TMapTabCard* _MapTabCard = nullptr;
-
-namespace {
-
-// The window's events come straight from the toolkit, which must not be
-// unwound by a failing listener; the failure is shown as any other.
-template <typename F> void guarded(F&& f) {
-    try {
-        f();
-    } catch (const std::exception& error) {
-        Modul::showException(error);
-    }
-}
-
-} // namespace
 
 TMapTabCard::TMapTabCard(QWidget* parent) : QFrame(parent) {
     setObjectName(QStringLiteral("MapTabCard"));
@@ -37,13 +21,13 @@ TMapTabCard::TMapTabCard(QWidget* parent) : QFrame(parent) {
     layout->addWidget(wndMap);
 
     wndMap->OnMessage = [](TTolmWindow* sender, TMessage& message) {
-        guarded([&] { MapEvents::DispatchMessage(*sender, message); });
+        Modul::guarded([&] { MapEvents::DispatchMessage(*sender, message); });
     };
     wndMap->OnPaint = [](TTolmWindow* sender, TPaintRecord& record) {
-        guarded([&] { MapEvents::DispatchPaint(*sender, record); });
+        Modul::guarded([&] { MapEvents::DispatchPaint(*sender, record); });
     };
     wndMap->OnNotify = [](TTolmWindow* sender, int level) {
-        guarded([&] { MapEvents::DispatchViewChanged(*sender, level); });
+        Modul::guarded([&] { MapEvents::DispatchViewChanged(*sender, level); });
     };
     DynaPaint::Install(*wndMap);
     new MapNavigation(*wndMap);
@@ -61,5 +45,5 @@ TMapTabCard::~TMapTabCard() {
 
 void TMapTabCard::resizeEvent(QResizeEvent* event) {
     QFrame::resizeEvent(event);
-    guarded([&] { MapEvents::DispatchViewChanged(*wndMap, TTolmWindow::NotifyMoved); });
+    Modul::guarded([&] { MapEvents::DispatchViewChanged(*wndMap, TTolmWindow::NotifyMoved); });
 }

@@ -9,7 +9,6 @@
 #include <QVBoxLayout>
 
 #include <cmath>
-#include <exception>
 
 namespace {
 
@@ -24,16 +23,6 @@ bool known(const Coord& position) {
     return !(position.type < FirstWindowBoundType && position.x == 0.0 && position.y == 0.0);
 }
 
-// The window's events come straight from the toolkit, which must not be
-// unwound by a failure; it is shown as any other.
-template <typename F> void guarded(F&& f) {
-    try {
-        f();
-    } catch (const std::exception& error) {
-        Modul::showException(error);
-    }
-}
-
 } // namespace
 
 TOverviewTabCard::TOverviewTabCard(QWidget* parent) : QFrame(parent) {
@@ -45,8 +34,12 @@ TOverviewTabCard::TOverviewTabCard(QWidget* parent) : QFrame(parent) {
     wndOverview->setObjectName(QStringLiteral("wndOverview"));
     wndOverview->setZoomFactor(1.0);
     layout->addWidget(wndOverview);
-    wndOverview->OnPaint = [this](TTolmWindow*, TPaintRecord& record) { guarded([&] { paintOverview(record); }); };
-    wndOverview->OnMessage = [this](TTolmWindow*, TMessage& message) { guarded([&] { this->message(message); }); };
+    wndOverview->OnPaint = [this](TTolmWindow*, TPaintRecord& record) {
+        Modul::guarded([&] { paintOverview(record); });
+    };
+    wndOverview->OnMessage = [this](TTolmWindow*, TMessage& message) {
+        Modul::guarded([&] { this->message(message); });
+    };
     m_listener = std::make_unique<OverviewMapEventListener>(*this);
     m_listener->Attach();
 }
