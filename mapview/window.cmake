@@ -2,4 +2,5 @@
 list(APPEND MAPVIEW_SOURCES
     ${CMAKE_CURRENT_SOURCE_DIR}/TolmWindow.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/DynaPaint.cpp
-    ${CMAKE_CURRENT_SOURCE_DIR}/PointPainter.cpp)
+    ${CMAKE_CURRENT_SOURCE_DIR}/PointPainter.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/SparsePicture.cpp)

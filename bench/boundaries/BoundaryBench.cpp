@@ -5,7 +5,9 @@
 // "&Gemeindegrenzen" shows them:
 // - a full repaint of the map window alone;
 // - the same repaint with the boundaries painted over the map;
-// - the boundaries alone, drawn onto a picture of the window's size.
+// - the boundaries alone, drawn onto a picture of the window's size, for a
+//   view shown before (the picture of its lines is kept) and for a view
+//   moved by a pixel since the last paint (the lines are drawn anew).
 #include "BoundaryModule.h"
 #include "DataMedium.h"
 #include "TolmWindow.h"
@@ -46,15 +48,16 @@ QString mediumDirectory() {
 // main map's events give them.
 class WindowPaint : public MapEventInfo {
 public:
-    WindowPaint(TTolmWindow& window, QPainter* painter) : m_window(window) {
+    WindowPaint(TTolmWindow& window, QPainter* painter, int lower = 0) : m_window(window), m_lower(lower) {
         handler = &MapEventListener::Paint;
         canvas = painter;
     }
-    QRect ViewRect() const override { return m_window.viewport()->rect(); }
+    QRect ViewRect() const override { return m_window.viewport()->rect().adjusted(0, 0, 0, -m_lower); }
     bool Transform(const Coord& from, Coord& to) const override { return m_window.TransformCoords(from, to); }
 
 private:
     TTolmWindow& m_window;
+    int m_lower;
 };
 
 struct Counts {
@@ -170,5 +173,25 @@ void BM_BoundariesOnly(benchmark::State& state) {
     bench.report(state);
 }
 BENCHMARK(BM_BoundariesOnly)->Arg(1000)->Arg(125)->Unit(benchmark::kMillisecond);
+
+// The boundaries of a view not drawn before (the view one pixel lower every
+// other paint), as after a jump or a zoom: every paint draws the lines anew.
+void BM_BoundariesMovedView(benchmark::State& state) {
+    Bench bench(double(state.range(0)) / 1000.0);
+    if (!bench.ready()) {
+        state.SkipWithError("no medium: set VISTREL_BENCH_MEDIUM");
+        return;
+    }
+    QImage picture(bench.window->viewport()->size(), QImage::Format_RGB32);
+    int step = 0;
+    for (auto _ : state) {
+        QPainter canvas(&picture);
+        WindowPaint info(*bench.window, &canvas, ++step & 1);
+        bench.painter->Paint(info);
+        bench.count();
+    }
+    bench.report(state);
+}
+BENCHMARK(BM_BoundariesMovedView)->Arg(1000)->Arg(125)->Unit(benchmark::kMillisecond);
 
 } // namespace

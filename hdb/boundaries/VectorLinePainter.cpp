@@ -212,18 +212,80 @@ void VectorLinePainter::Paint(MapEventInfo& info) {
     const std::optional<Band> band = VisibleBand(info);
     if (!band)
         return;
+    if (!info.IsScreen()) {
+        // A printout is drawn at the printer's resolution, every time.
+        drawLevels(info, *band, *info.canvas);
+        return;
+    }
+    // On the screen the lines of one view are drawn once; a repaint of the
+    // same view, after a dialog or the position marker uncovered a part of
+    // the map, puts back their pixels only.
+    const QRect view = info.ViewRect();
+    std::vector<double> key = viewKey(info, *band);
+    if (m_picture.isNull() || key != m_pictureKey) {
+        // A strip uncovered by scrolling gets the lines of the strip alone:
+        // drawing the whole view for it would cost more than it saves.
+        const QRect painted = SparsePicture::paintedRect(*info.canvas) & view;
+        if (int64_t(painted.width()) * painted.height() < int64_t(view.width()) * view.height() / 2) {
+            drawLevels(info, *band, *info.canvas);
+            return;
+        }
+        QImage image(view.size(), QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        painter.translate(-view.topLeft());
+        const bool complete = drawLevels(info, *band, painter);
+        painter.end();
+        m_picture = SparsePicture(image);
+        m_pictureStats = m_stats;
+        // A paint stopped with Esc shows what it drew, but the next paint of
+        // this view tries again.
+        m_pictureKey = complete ? std::move(key) : std::vector<double>();
+    } else {
+        m_stats = m_pictureStats;
+    }
+    m_picture.paint(*info.canvas, view.topLeft());
+}
+
+std::vector<double> VectorLinePainter::viewKey(MapEventInfo& info, const Band& band) const {
+    const QRect view = info.ViewRect();
+    const DrawCoordTransformer::MapEventDCT transformer(info);
+    std::vector<double> key{double(view.left()),  double(view.top()),      double(view.width()), double(view.height()),
+                            double(m_levelCount), transformer.LineScale(), band.lower,           band.upper};
+    for (const std::optional<Box>& box : band.strip) {
+        if (box)
+            key.insert(key.end(), {box->minN, box->maxN, box->minE, box->maxE});
+        else
+            key.push_back(-1.0);
+    }
+    // The corners give the view's extent; its middle tells views of the same
+    // extent apart that would still place the lines differently.
+    Coord from{};
+    from.type = WindowClientPoint;
+    from.x = view.center().x();
+    from.y = view.center().y();
+    Coord to{};
+    to.type = GaussKrueger;
+    if (info.Transform(from, to))
+        key.insert(key.end(), {to.x, to.y});
+    return key;
+}
+
+bool VectorLinePainter::drawLevels(MapEventInfo& info, const Band& band, QPainter& canvas) {
     const WaitCursor wait;
     const DrawCoordTransformer::MapEventDCT transformer(info);
     // Esc stops a long paint on the screen; a printout is always complete.
     const bool screen = info.IsScreen();
-    QPainter& canvas = *info.canvas;
     canvas.save();
     canvas.setBrush(Qt::NoBrush);
-    const StripProjector strips[2] = {StripProjector(transformer, 2, band->strip[0], m_margin),
-                                      StripProjector(transformer, 3, band->strip[1], m_margin)};
-    for (int level = 0; level < m_levelCount; ++level)
-        drawLevel(m_levels[size_t(level)], m_stats[size_t(level)], *band, transformer, strips, canvas, screen);
+    const StripProjector strips[2] = {StripProjector(transformer, 2, band.strip[0], m_margin),
+                                      StripProjector(transformer, 3, band.strip[1], m_margin)};
+    bool complete = true;
+    for (int level = 0; level < m_levelCount && complete; ++level)
+        complete =
+            drawLevel(m_levels[size_t(level)], m_stats[size_t(level)], band, transformer, strips, canvas, screen);
     canvas.restore();
+    return complete;
 }
 
 void VectorLinePainter::load(Level& level) {
@@ -256,13 +318,13 @@ void VectorLinePainter::load(Level& level) {
     }
 }
 
-void VectorLinePainter::drawLevel(Level& level, LevelStats& stats, const Band& band,
+bool VectorLinePainter::drawLevel(Level& level, LevelStats& stats, const Band& band,
                                   const DrawCoordTransformer::BaseDCT& transformer, const StripProjector* strips,
                                   QPainter& canvas, bool screen) {
     if (!level.loaded)
         load(level);
     if (level.records.empty())
-        return;
+        return true;
     QPen pen = level.pen;
     // On a printer the lines keep the width they have on the screen.
     if (transformer.LineScale() > 1.0)
@@ -299,13 +361,16 @@ void VectorLinePainter::drawLevel(Level& level, LevelStats& stats, const Band& b
 
     // Drawn in batches: one call per many lines instead of one per line.
     std::vector<QLine> lines;
+    bool complete = true;
     for (; it != records.end(); ++it) {
         const Record& r = *it;
         ++stats.read;
         if (r.minH > limit)
             break;
-        if (screen && TEscapeThread::instance().escapePressed())
+        if (screen && TEscapeThread::instance().escapePressed()) {
+            complete = false;
             break;
+        }
         const int strip = int(std::floor(r.minR / 1000000.0));
         const int index = strip - 2;
         if (index == 0 || index == 1) {
@@ -345,6 +410,7 @@ void VectorLinePainter::drawLevel(Level& level, LevelStats& stats, const Band& b
     }
     if (!lines.empty())
         canvas.drawLines(lines.data(), int(lines.size()));
+    return complete;
 }
 
 // --- VectorLinePainterAction ---

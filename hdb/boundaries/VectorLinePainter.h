@@ -2,6 +2,7 @@
 
 #include "MapEvents.h"
 #include "ModularAction.h"
+#include "SparsePicture.h"
 
 #include <QPen>
 #include <QPointF>
@@ -101,13 +102,22 @@ private:
     void load(Level& level);
     // Converts the positions of one strip into window points during a paint.
     class StripProjector;
-    void drawLevel(Level& level, LevelStats& stats, const Band& band, const DrawCoordTransformer::BaseDCT& transformer,
+    // Draws the shown levels; false when Esc stopped the paint.
+    bool drawLevels(MapEventInfo& info, const Band& band, QPainter& canvas);
+    bool drawLevel(Level& level, LevelStats& stats, const Band& band, const DrawCoordTransformer::BaseDCT& transformer,
                    const StripProjector* strips, QPainter& canvas, bool screen);
+    // What decides the picture of a view: its rectangle, where it lies, the
+    // level count and the line scale.
+    std::vector<double> viewKey(MapEventInfo& info, const Band& band) const;
 
     std::vector<Level> m_levels;
     double m_margin;
     int m_levelCount = 0;
     std::vector<LevelStats> m_stats;
+    // The lines of the last view drawn on the screen.
+    SparsePicture m_picture;
+    std::vector<double> m_pictureKey;
+    std::vector<LevelStats> m_pictureStats;
 };
 
 // Chooses how many levels the painter draws; checked while it draws that many.

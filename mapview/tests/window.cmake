@@ -9,6 +9,7 @@ vistrel_add_test(NAME mapview_window_tests GUI
         ${CMAKE_CURRENT_LIST_DIR}/WindowPaintTest.cpp
         ${CMAKE_CURRENT_LIST_DIR}/WindowDynaTest.cpp
         ${CMAKE_CURRENT_LIST_DIR}/WindowPointTest.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/SparsePictureTest.cpp
     LIBS mapview maplib app Qt6::Widgets)
 
 # The overlay library is looked for beside the program: this test and a small

@@ -20,6 +20,7 @@
 #include <QDir>
 #include <QFile>
 #include <QPainter>
+#include <QScrollBar>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -323,4 +324,52 @@ TEST_F(BoundaryLines, PrinterWidthsScaleWithTheResolution) {
     // A 24-pixel pen along a line of slope 1/2 covers about 24 * sqrt(5) / 1
     // pixels across a row; a 4-pixel pen fewer than 12.
     EXPECT_GT(wide, 30);
+}
+
+// The screen keeps the lines of a view: a repaint of it, whole or in part,
+// must show what drawing the lines anew shows, and a moved view its own lines.
+TEST_F(BoundaryLines, RepaintsShowWhatAFreshDrawingShows) {
+    start();
+    actions()[3]->execute();
+    struct Fresh : MapEventInfo {
+        bool IsScreen() const override { return false; }
+    };
+    const auto draw = [this](bool screen, const QRect& clip) {
+        QImage canvas(module->Window()->viewport()->size(), QImage::Format_RGB32);
+        canvas.fill(Qt::white);
+        QPainter p(&canvas);
+        if (!clip.isNull())
+            p.setClipRect(clip);
+        Fresh fresh;
+        MapEventInfo onScreen;
+        MapEventInfo& info = screen ? onScreen : static_cast<MapEventInfo&>(fresh);
+        info.handler = &MapEventListener::Paint;
+        info.canvas = &p;
+        painter->Paint(info);
+        return canvas;
+    };
+    const QImage expected = draw(false, QRect());
+    ASSERT_TRUE(magentaNear(expected, quarter(Slash)));
+    EXPECT_EQ(draw(true, QRect()), expected);
+    EXPECT_EQ(draw(true, QRect()), expected) << "from the kept picture";
+    const QRect part(quarter(Slash).toPoint() - QPoint(20, 15), QSize(50, 40));
+    const QImage clipped = draw(true, part);
+    QImage inPart(expected.size(), QImage::Format_RGB32);
+    inPart.fill(Qt::white);
+    {
+        QPainter p(&inPart);
+        p.drawImage(part.topLeft(), expected, part);
+    }
+    EXPECT_EQ(clipped, inPart) << "only the clipped part";
+
+    // Scrolled: the lines move with the map, on the window too.
+    TTolmWindow& window = *module->Window();
+    window.horizontalScrollBar()->setValue(window.horizontalScrollBar()->value() + 37);
+    window.verticalScrollBar()->setValue(window.verticalScrollBar()->value() - 23);
+    QApplication::processEvents();
+    const QImage moved = draw(false, QRect());
+    EXPECT_NE(moved, expected);
+    EXPECT_EQ(draw(true, QRect()), moved);
+    EXPECT_TRUE(magentaNear(shot(), quarter(Slash)));
+    EXPECT_TRUE(magentaNear(shot(), quarter(Horizontal)));
 }

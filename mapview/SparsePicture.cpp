@@ -1,0 +1,157 @@
+#include "SparsePicture.h"
+
+#include <QPaintEngine>
+#include <QPainter>
+#include <QRegion>
+#include <QTransform>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+// x * a / 255 on each of the four bytes, rounded as the painter's own
+// blending rounds, so that a run copied here and a picture drawn by the
+// painter give the same pixels.
+inline uint32_t byteMul(uint32_t x, uint32_t a) {
+    uint32_t t = (x & 0xff00ff) * a;
+    t = (t + ((t >> 8) & 0xff00ff) + 0x800080) >> 8;
+    t &= 0xff00ff;
+    x = ((x >> 8) & 0xff00ff) * a;
+    x = x + ((x >> 8) & 0xff00ff) + 0x800080;
+    x &= 0xff00ff00;
+    return x | t;
+}
+
+inline uint32_t sourceOver(uint32_t source, uint32_t target) {
+    return source + byteMul(target, 255 - (source >> 24));
+}
+
+QImage* imageOf(const QPainter& canvas) {
+    QPaintEngine* engine = canvas.paintEngine();
+    if (engine == nullptr || engine->type() != QPaintEngine::Raster)
+        return nullptr;
+    QPaintDevice* device = engine->paintDevice();
+    if (device == nullptr || device->devType() != QInternal::Image)
+        return nullptr;
+    auto* image = static_cast<QImage*>(device);
+    const QImage::Format format = image->format();
+    // In both formats a premultiplied pixel over the old one is the result;
+    // over RGB32 the alpha byte comes out as 255.
+    if (format != QImage::Format_RGB32 && format != QImage::Format_ARGB32_Premultiplied)
+        return nullptr;
+    return image;
+}
+
+} // namespace
+
+SparsePicture::SparsePicture(const QImage& picture) {
+    if (picture.isNull())
+        return;
+    m_picture = picture.format() == QImage::Format_ARGB32_Premultiplied
+                    ? picture
+                    : picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    m_size = m_picture.size();
+    const int width = m_size.width();
+    m_rowStart.reserve(size_t(m_size.height()) + 1);
+    for (int y = 0; y < m_size.height(); ++y) {
+        m_rowStart.push_back(uint32_t(m_runs.size()));
+        const auto* row = reinterpret_cast<const uint32_t*>(m_picture.constScanLine(y));
+        int x = 0;
+        while (x < width) {
+            // Most of the picture is transparent: pass over it four pixels
+            // at a time.
+            while (x + 4 <= width && (row[x] | row[x + 1] | row[x + 2] | row[x + 3]) == 0)
+                x += 4;
+            while (x < width && (row[x] >> 24) == 0)
+                ++x;
+            if (x >= width)
+                break;
+            Run run{x, 0, uint32_t(m_pixels.size()), true};
+            for (; x < width && (row[x] >> 24) != 0; ++x) {
+                run.opaque = run.opaque && (row[x] >> 24) == 255;
+                m_pixels.push_back(row[x]);
+            }
+            run.length = x - run.x;
+            m_runs.push_back(run);
+        }
+    }
+    m_rowStart.push_back(uint32_t(m_runs.size()));
+}
+
+bool SparsePicture::paintsDirectly(const QPainter& canvas) const {
+    if (imageOf(canvas) == nullptr || canvas.compositionMode() != QPainter::CompositionMode_SourceOver ||
+        canvas.opacity() != 1.0)
+        return false;
+    const QTransform t = canvas.deviceTransform();
+    return t.type() <= QTransform::TxTranslate && t.dx() == std::round(t.dx()) && t.dy() == std::round(t.dy());
+}
+
+void SparsePicture::paint(QPainter& canvas, QPoint origin) const {
+    if (isNull())
+        return;
+    if (!paintsDirectly(canvas)) {
+        canvas.drawImage(origin, m_picture);
+        return;
+    }
+    QImage& image = *imageOf(canvas);
+    const QTransform t = canvas.deviceTransform();
+    const QPoint offset = origin + QPoint(int(t.dx()), int(t.dy()));
+    // Where the painter would let pixels through, in the image's pixels: the
+    // paint event's area and the canvas's own clip.
+    QRegion clip(image.rect());
+    const QRegion system = canvas.paintEngine()->systemClip();
+    if (!system.isEmpty())
+        clip &= system;
+    if (canvas.hasClipping())
+        clip &= t.map(canvas.clipRegion());
+    clip &= QRect(offset, m_size);
+    for (const QRect& r : clip)
+        copyRuns(image, offset, r);
+}
+
+QRect SparsePicture::paintedRect(const QPainter& canvas) {
+    const QPaintEngine* engine = canvas.paintEngine();
+    const QPaintDevice* device = engine != nullptr ? engine->paintDevice() : canvas.device();
+    if (device == nullptr)
+        return QRect();
+    QRect area(0, 0, device->width(), device->height());
+    if (engine != nullptr && !engine->systemClip().isEmpty())
+        area &= engine->systemClip().boundingRect();
+    bool invertible = false;
+    const QTransform inverse = canvas.deviceTransform().inverted(&invertible);
+    if (!invertible)
+        return QRect();
+    QRect logical = inverse.mapRect(area);
+    if (canvas.hasClipping())
+        logical &= canvas.clipBoundingRect().toAlignedRect();
+    return logical;
+}
+
+void SparsePicture::copyRuns(QImage& target, QPoint offset, const QRect& clip) const {
+    // The painter writes into this image's rows while it is active; the runs
+    // go into the same rows, without detaching the picture from the painter.
+    auto* bits = const_cast<uchar*>(target.constBits());
+    const qsizetype stride = target.bytesPerLine();
+    for (int y = clip.top(); y <= clip.bottom(); ++y) {
+        const int row = y - offset.y();
+        auto* line = reinterpret_cast<uint32_t*>(bits + y * stride);
+        for (uint32_t i = m_rowStart[size_t(row)]; i < m_rowStart[size_t(row) + 1]; ++i) {
+            const Run& run = m_runs[i];
+            const int from = std::max(run.x + offset.x(), clip.left());
+            const int to = std::min(run.x + run.length + offset.x(), clip.right() + 1);
+            if (from >= to)
+                continue;
+            const uint32_t* source = m_pixels.data() + run.first + (from - run.x - offset.x());
+            uint32_t* dest = line + from;
+            const int n = to - from;
+            if (run.opaque) {
+                std::memcpy(dest, source, size_t(n) * sizeof(uint32_t));
+            } else {
+                for (int k = 0; k < n; ++k)
+                    dest[k] = sourceOver(source[k], dest[k]);
+            }
+        }
+    }
+}

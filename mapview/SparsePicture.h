@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QImage>
+#include <QPoint>
+#include <QRect>
+
+#include <cstdint>
+#include <vector>
+
+class QPainter;
+
+// A picture of a few lines over a transparent ground (boundaries, tracks),
+// kept as the runs of pixels that are not transparent. Painting it again
+// over the map touches only those pixels: on the screen's picture the runs
+// are copied straight into the rows, where drawing the picture as an image
+// would blend every pixel of the window and cost more than the map itself.
+class SparsePicture {
+public:
+    SparsePicture() = default;
+    // The pixels of an ARGB32 premultiplied picture that are not fully
+    // transparent; any other picture is converted first.
+    explicit SparsePicture(const QImage& picture);
+
+    bool isNull() const { return m_size.isEmpty(); }
+    QSize size() const { return m_size; }
+    // Pixels held (not transparent).
+    size_t pixelCount() const { return m_pixels.size(); }
+
+    // Paints the picture with its top-left corner at `origin` in the
+    // canvas's coordinates, as drawImage would with the canvas's transform,
+    // clip, opacity and composition mode.
+    void paint(QPainter& canvas, QPoint origin) const;
+    // Whether paint() can copy the runs straight into the canvas's picture
+    // (a 32-bit image, moved but not scaled, drawn over with full opacity).
+    bool paintsDirectly(const QPainter& canvas) const;
+
+    // The part of the canvas a paint can change (the paint event's area and
+    // the canvas's clip), in the canvas's coordinates.
+    static QRect paintedRect(const QPainter& canvas);
+
+private:
+    struct Run {
+        int32_t x;
+        int32_t length;
+        uint32_t first; // index of its first pixel in m_pixels
+        bool opaque;    // every pixel of the run has full alpha
+    };
+    void copyRuns(QImage& target, QPoint offset, const QRect& clip) const;
+
+    QSize m_size;
+    std::vector<Run> m_runs;
+    std::vector<uint32_t> m_rowStart; // runs of row y: [m_rowStart[y], m_rowStart[y + 1])
+    std::vector<uint32_t> m_pixels;   // premultiplied ARGB
+    QImage m_picture;                 // for canvases the runs cannot be copied into
+};
