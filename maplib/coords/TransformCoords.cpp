@@ -214,7 +214,16 @@ Status Conversion::toMapPixel(const Coord& s, Coord& t) const {
     const NativeSystem native = georef.nativeSystem();
     Coord n = record(native.type, static_cast<uint32_t>(native.zone));
     Status status;
-    if (native.type == TypeGaussKrueger && !(baseType(s.type) == TypeGaussKrueger && s.zone == n.zone)) {
+    int32_t sourceStrip = 0;
+    if (native.type == TypeGaussKrueger && baseType(s.type) == TypeGaussKrueger &&
+        GaussKrueger::zoneOfEasting(s.y, sourceStrip) && sourceStrip == native.zone) {
+        // A position in the map's own strip (the strip a Gauss-Krüger
+        // position belongs to is read from its easting): the way through
+        // geographic coordinates would only bring the same values back.
+        n.x = s.x;
+        n.y = s.y;
+        status = StatusConverted;
+    } else if (native.type == TypeGaussKrueger && !(baseType(s.type) == TypeGaussKrueger && s.zone == n.zone)) {
         // The map's own strip, even when it is strip 0: a parameter of 0
         // would otherwise mean "choose the nearest strip".
         status = toGaussKrueger(s, n, false);
