@@ -156,7 +156,7 @@ int32_t MainMapModule::TransformEx(const Coord& from, Coord& to) const {
     return window ? window->TransformCoordsEx(from, to) : E_FAIL_STATUS;
 }
 
-void MainMapModule::Repaint() {
+void MainMapModule::RepaintWindow() {
     if (TTolmWindow* window = Window())
         window->viewport()->update();
 }

@@ -278,6 +278,25 @@ double MapEventInfo::PixelScale() const {
     return std::max(1.0, canvas->device()->logicalDpiY() * 0.01);
 }
 
+std::vector<double> MapEventInfo::ViewKey() const {
+    const QRect view = ViewRect();
+    std::vector<double> key{double(view.left()), double(view.top()), double(view.width()), double(view.height())};
+    for (const QPoint corner : {view.topLeft(), view.topRight(), view.bottomLeft()}) {
+        // A client point of the map window, not clamped to the map: corners
+        // beyond the map's edge still tell zooms apart.
+        Coord from{};
+        from.type = TLM_COORD_WINDOW_CLIENT | 0x20;
+        from.x = corner.x();
+        from.y = corner.y();
+        Coord to{};
+        to.type = 1;
+        if (!Transform(from, to))
+            return {};
+        key.insert(key.end(), {to.x, to.y});
+    }
+    return key;
+}
+
 // --- MapEvents ---
 
 namespace {

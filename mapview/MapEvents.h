@@ -134,6 +134,10 @@ public:
     // 1.0 without canvas, else the canvas's vertical dots per inch x 0.01,
     // at least 1.0.
     double PixelScale() const;
+    // Where the view lies: the view rectangle and three of its corners in
+    // Gauss-Krüger metres (not clamped to the map). Paints with the same key
+    // place everything alike; empty when the view has no map.
+    std::vector<double> ViewKey() const;
 };
 
 // A listener whose objects can be identified by a click (points of interest).

@@ -46,8 +46,15 @@ public:
     virtual bool Transform(const Coord& from, Coord& to) const = 0;
     // E_FAIL (0x80004005) without window.
     virtual int32_t TransformEx(const Coord& from, Coord& to) const = 0;
-    // Invalidates the window, if any.
-    virtual void Repaint() = 0;
+    // Something drawn on the map changed: invalidates the window, if any.
+    // Layers that keep a picture of what they drew draw it anew.
+    void Repaint() {
+        ++m_pictureRevision;
+        RepaintWindow();
+    }
+    // Counts the calls of Repaint(): a picture kept by a layer is good while
+    // this stays the same (and the view does).
+    uint64_t PictureRevision() const { return m_pictureRevision; }
 
     // --- published properties ---
     double MinZoom = 0.125;
@@ -65,7 +72,10 @@ public:
 
 protected:
     MapWindowModule();
+    // Invalidates the window, if any.
+    virtual void RepaintWindow() = 0;
 
 private:
     MapEventListenerList m_listeners;
+    uint64_t m_pictureRevision = 0;
 };

@@ -221,7 +221,11 @@ void VectorLinePainter::Paint(MapEventInfo& info) {
     // same view, after a dialog or the position marker uncovered a part of
     // the map, puts back their pixels only.
     const QRect view = info.ViewRect();
-    std::vector<double> key = viewKey(info, *band);
+    std::vector<double> key = viewKey(info);
+    if (key.empty()) {
+        drawLevels(info, *band, *info.canvas);
+        return;
+    }
     if (m_picture.isNull() || key != m_pictureKey) {
         // A strip uncovered by scrolling gets the lines of the strip alone:
         // drawing the whole view for it would cost more than it saves.
@@ -247,27 +251,12 @@ void VectorLinePainter::Paint(MapEventInfo& info) {
     m_picture.paint(*info.canvas, view.topLeft());
 }
 
-std::vector<double> VectorLinePainter::viewKey(MapEventInfo& info, const Band& band) const {
-    const QRect view = info.ViewRect();
+std::vector<double> VectorLinePainter::viewKey(MapEventInfo& info) const {
+    std::vector<double> key = info.ViewKey();
+    if (key.empty())
+        return key;
     const DrawCoordTransformer::MapEventDCT transformer(info);
-    std::vector<double> key{double(view.left()),  double(view.top()),      double(view.width()), double(view.height()),
-                            double(m_levelCount), transformer.LineScale(), band.lower,           band.upper};
-    for (const std::optional<Box>& box : band.strip) {
-        if (box)
-            key.insert(key.end(), {box->minN, box->maxN, box->minE, box->maxE});
-        else
-            key.push_back(-1.0);
-    }
-    // The corners give the view's extent; its middle tells views of the same
-    // extent apart that would still place the lines differently.
-    Coord from{};
-    from.type = WindowClientPoint;
-    from.x = view.center().x();
-    from.y = view.center().y();
-    Coord to{};
-    to.type = GaussKrueger;
-    if (info.Transform(from, to))
-        key.insert(key.end(), {to.x, to.y});
+    key.insert(key.end(), {double(m_levelCount), transformer.LineScale()});
     return key;
 }
 

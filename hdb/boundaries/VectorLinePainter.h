@@ -106,9 +106,9 @@ private:
     bool drawLevels(MapEventInfo& info, const Band& band, QPainter& canvas);
     bool drawLevel(Level& level, LevelStats& stats, const Band& band, const DrawCoordTransformer::BaseDCT& transformer,
                    const StripProjector* strips, QPainter& canvas, bool screen);
-    // What decides the picture of a view: its rectangle, where it lies, the
-    // level count and the line scale.
-    std::vector<double> viewKey(MapEventInfo& info, const Band& band) const;
+    // What decides the picture of a view: where it lies, the level count
+    // and the line scale.
+    std::vector<double> viewKey(MapEventInfo& info) const;
 
     std::vector<Level> m_levels;
     double m_margin;

@@ -76,7 +76,7 @@ int32_t FunctionTestModule::TransformEx(const Coord& from, Coord& to) const {
     return m_window->TransformCoordsEx(from, to);
 }
 
-void FunctionTestModule::Repaint() {
+void FunctionTestModule::RepaintWindow() {
     ++repaints;
     m_window->viewport()->update();
 }

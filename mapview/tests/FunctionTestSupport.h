@@ -53,7 +53,7 @@ public:
     void SetMap(const QString& path, double zoom, const std::optional<Coord>& centre, bool showPage) override;
     bool Transform(const Coord& from, Coord& to) const override;
     int32_t TransformEx(const Coord& from, Coord& to) const override;
-    void Repaint() override;
+    void RepaintWindow() override;
 
     // MapActionTarget
     TTolmWindow* window() const override { return m_window; }

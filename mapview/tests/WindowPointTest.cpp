@@ -26,7 +26,7 @@ public:
         m_window.SetCenterPos(position);
     }
     bool Transform(const Coord& from, Coord& to) const override { return m_window.TransformCoords(from, to); }
-    void Repaint() override {
+    void RepaintWindow() override {
         ++repaints;
         m_window.viewport()->update();
     }

@@ -1,8 +1,11 @@
 #pragma once
 
 #include "MapEvents.h"
+#include "SparsePicture.h"
 
 #include <QPointer>
+
+#include <vector>
 
 class QTreeWidgetItem;
 class TDrawTreeView;
@@ -15,10 +18,18 @@ public:
     explicit UserDrawLayer(TDrawTreeView& tree);
 
     void Paint(MapEventInfo& info) override;
+    // Something in the tree changed: the next paint draws the elements anew.
+    void Invalidate();
 
     // The same walk on any node.
     static void paintNode(const QTreeWidgetItem* node, MapEventInfo& info);
 
 private:
+    // What decides the picture: the view, where it lies, the changes asked
+    // for since, the canvas's scale.
+    std::vector<double> viewKey(MapEventInfo& info) const;
+
     QPointer<TDrawTreeView> m_tree;
+    SparsePicture m_picture;
+    std::vector<double> m_pictureKey;
 };

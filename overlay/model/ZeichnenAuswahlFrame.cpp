@@ -38,6 +38,13 @@ TZeichnenAuswahlFrame::TZeichnenAuswahlFrame(QWidget* parent) : QFrame(parent) {
     // module exists).
     m_layer = std::make_unique<UserDrawLayer>(*m_tree);
     m_layer->Attach();
+    // A drawing loaded, cleared or edited here shows at once, not with the
+    // next paint that happens to come.
+    connect(this, &TZeichnenAuswahlFrame::mapChanged, this, [this] {
+        m_layer->Invalidate();
+        if (MapWindowModule* module = MapWindowModule::instance())
+            module->Repaint();
+    });
 
     chkShow = new TTriStateCheckBox(QStringLiteral("Gewählte(s) Element(e) anzeigen"), this);
     chkShow->setTristate(true);
@@ -107,8 +114,7 @@ void TZeichnenAuswahlFrame::reselect(const QList<QTreeWidgetItem*>& nodes) {
 }
 
 void TZeichnenAuswahlFrame::repaintMap() {
-    if (MapWindowModule* module = MapWindowModule::instance())
-        module->Repaint();
+    // The map is repainted by the answer to the signal.
     emit mapChanged();
 }
 

@@ -309,9 +309,11 @@ TEST_F(FrameTest, LayerPaintsFirstElementOnTopAndSkipsHiddenFolders) {
     EXPECT_EQ(paintedAt(50), qRgb(255, 0, 0)) << "the first element is painted last";
     EXPECT_EQ(paintedAt(68), qRgb(0, 255, 0)) << "the folder's content under it";
     itemOf(find("F"))->setShown(false);
+    emit frame.mapChanged();
     EXPECT_EQ(paintedAt(68), qRgb(255, 255, 255)) << "a hidden folder hides its content";
     EXPECT_EQ(paintedAt(50), qRgb(255, 0, 0));
     itemOf(frame.root())->setShown(false);
+    emit frame.mapChanged();
     EXPECT_EQ(paintedAt(50), qRgb(255, 255, 255)) << "a hidden root hides everything";
     MapEventInfo noCanvas;
     frame.layer().Paint(noCanvas); // without a canvas nothing happens
