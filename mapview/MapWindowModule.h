@@ -58,7 +58,7 @@ public:
 
     // --- published properties ---
     double MinZoom = 0.125;
-    double MaxZoom = 8.0; // 0 or less: no upper limit
+    double MaxZoom = 8.0;   // 0 or less: no upper limit
     double DefCoordX = 0.0; // remembered position, Gauss-Krüger northing
     double DefCoordY = 0.0; // remembered position, Gauss-Krüger easting
     bool DefCoordDynamic = true;

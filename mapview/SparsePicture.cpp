@@ -9,6 +9,10 @@
 #include <cmath>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 // x * a / 255 on each of the four bytes, rounded as the painter's own
@@ -22,6 +26,33 @@ inline uint32_t byteMul(uint32_t x, uint32_t a) {
     x = x + ((x >> 8) & 0xff00ff) + 0x800080;
     x &= 0xff00ff00;
     return x | t;
+}
+
+inline uint32_t alpha(uint32_t pixel) {
+    return pixel >> 24;
+}
+
+// Gaps of fewer transparent pixels than this stay inside a run.
+constexpr int MaxGap = 16;
+
+// The pixels of full alpha over the target, the transparent ones leaving it.
+void select(uint32_t* target, const uint32_t* source, int n) {
+    int k = 0;
+#if defined(__SSE2__)
+    const __m128i alphaBits = _mm_set1_epi32(int(0xFF000000u));
+    const __m128i zero = _mm_setzero_si128();
+    for (; k + 4 <= n; k += 4) {
+        const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + k));
+        const __m128i t = _mm_loadu_si128(reinterpret_cast<const __m128i*>(target + k));
+        const __m128i empty = _mm_cmpeq_epi32(_mm_and_si128(s, alphaBits), zero);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(target + k),
+                         _mm_or_si128(_mm_and_si128(empty, t), _mm_andnot_si128(empty, s)));
+    }
+#endif
+    for (; k < n; ++k) {
+        if (alpha(source[k]) != 0)
+            target[k] = source[k];
+    }
 }
 
 inline uint32_t sourceOver(uint32_t source, uint32_t target) {
@@ -64,17 +95,34 @@ SparsePicture::SparsePicture(const QImage& picture) {
             // at a time.
             while (x + 4 <= width && (row[x] | row[x + 1] | row[x + 2] | row[x + 3]) == 0)
                 x += 4;
-            while (x < width && (row[x] >> 24) == 0)
+            while (x < width && alpha(row[x]) == 0)
                 ++x;
             if (x >= width)
                 break;
-            Run run{x, 0, uint32_t(m_pixels.size()), true};
-            for (; x < width && (row[x] >> 24) != 0; ++x) {
-                run.opaque = run.opaque && (row[x] >> 24) == 255;
-                m_pixels.push_back(row[x]);
+            // A run takes in gaps shorter than MaxGap: a hatch or a dotted
+            // line is a few long runs rather than many short ones.
+            Run run{x, 0, uint32_t(m_pixels.size()), Kind::Copy};
+            int end = x; // after the last pixel shown
+            for (int gap = 0; x < width && gap < MaxGap; ++x) {
+                const uint32_t a = alpha(row[x]);
+                if (a == 0) {
+                    ++gap;
+                    continue;
+                }
+                gap = 0;
+                end = x + 1;
+                ++m_shown;
+                if (a != 255)
+                    run.kind = Kind::Blend;
             }
-            run.length = x - run.x;
+            run.length = end - run.x;
+            for (int i = run.x; i < end; ++i) {
+                if (alpha(row[i]) == 0 && run.kind == Kind::Copy)
+                    run.kind = Kind::Select;
+                m_pixels.push_back(row[i]);
+            }
             m_runs.push_back(run);
+            x = end;
         }
     }
     m_rowStart.push_back(uint32_t(m_runs.size()));
@@ -146,11 +194,17 @@ void SparsePicture::copyRuns(QImage& target, QPoint offset, const QRect& clip) c
             const uint32_t* source = m_pixels.data() + run.first + (from - run.x - offset.x());
             uint32_t* dest = line + from;
             const int n = to - from;
-            if (run.opaque) {
+            switch (run.kind) {
+            case Kind::Copy:
                 std::memcpy(dest, source, size_t(n) * sizeof(uint32_t));
-            } else {
+                break;
+            case Kind::Select:
+                select(dest, source, n);
+                break;
+            case Kind::Blend:
                 for (int k = 0; k < n; ++k)
                     dest[k] = sourceOver(source[k], dest[k]);
+                break;
             }
         }
     }

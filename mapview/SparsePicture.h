@@ -24,7 +24,7 @@ public:
     bool isNull() const { return m_size.isEmpty(); }
     QSize size() const { return m_size; }
     // Pixels held (not transparent).
-    size_t pixelCount() const { return m_pixels.size(); }
+    size_t pixelCount() const { return m_shown; }
 
     // Paints the picture with its top-left corner at `origin` in the
     // canvas's coordinates, as drawImage would with the canvas's transform,
@@ -39,17 +39,24 @@ public:
     static QRect paintedRect(const QPainter& canvas);
 
 private:
+    // How the pixels of a run go onto the canvas.
+    enum class Kind : uint8_t {
+        Copy,   // all of full alpha
+        Select, // of full alpha or transparent (the gaps of a hatch)
+        Blend,  // some partly transparent
+    };
     struct Run {
         int32_t x;
         int32_t length;
         uint32_t first; // index of its first pixel in m_pixels
-        bool opaque;    // every pixel of the run has full alpha
+        Kind kind;
     };
     void copyRuns(QImage& target, QPoint offset, const QRect& clip) const;
 
     QSize m_size;
     std::vector<Run> m_runs;
     std::vector<uint32_t> m_rowStart; // runs of row y: [m_rowStart[y], m_rowStart[y + 1])
-    std::vector<uint32_t> m_pixels;   // premultiplied ARGB
+    std::vector<uint32_t> m_pixels;   // premultiplied ARGB, short gaps included
+    size_t m_shown = 0;               // pixels that are not transparent
     QImage m_picture;                 // for canvases the runs cannot be copied into
 };

@@ -11,7 +11,8 @@
 #include <functional>
 
 TEST(SparsePicture, PaintsAsThePainterDrawsThePicture) {
-    // Opaque lines, a half-transparent box and smoothed edges over nothing.
+    // Opaque lines, a half-transparent box, a hatch and smoothed edges over
+    // nothing.
     QImage picture(40, 30, QImage::Format_ARGB32_Premultiplied);
     picture.fill(Qt::transparent);
     {
@@ -19,6 +20,7 @@ TEST(SparsePicture, PaintsAsThePainterDrawsThePicture) {
         p.setPen(QPen(QColor(255, 0, 255), 3));
         p.drawLine(2, 2, 37, 20);
         p.fillRect(QRect(5, 15, 20, 10), QColor(0, 0, 255, 128));
+        p.fillRect(QRect(1, 22, 36, 8), QBrush(Qt::red, Qt::DiagCrossPattern));
         p.setRenderHint(QPainter::Antialiasing);
         p.setPen(QPen(QColor(10, 200, 30), 1.5));
         p.drawEllipse(QRectF(20.3, 3.2, 15.5, 22.1));

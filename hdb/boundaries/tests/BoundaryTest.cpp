@@ -372,4 +372,23 @@ TEST_F(BoundaryLines, RepaintsShowWhatAFreshDrawingShows) {
     EXPECT_EQ(draw(true, QRect()), moved);
     EXPECT_TRUE(magentaNear(shot(), quarter(Slash)));
     EXPECT_TRUE(magentaNear(shot(), quarter(Horizontal)));
+
+    // A map smaller than the window at two zooms: the view's corners lie
+    // beyond the map's edges both times, and still the lines follow the zoom.
+    Coord centre{};
+    centre.type = 1;
+    centre.zone = 3;
+    ASSERT_GE(TLM_TransformCoords(&(const Coord&)strip2(5500050, 2600100), &centre), 0);
+    const QString small = medium.path() + "/KARTEN/KLEIN.TLM";
+    ASSERT_TRUE(
+        ModuleTestSupport::writeMap(small, {std::floor(centre.y) - 200, std::floor(centre.x) + 200, 1.0, 400, 400}));
+    module->SetMapPath(small, false);
+    for (const double zoom : {0.5, 0.25}) {
+        module->SetZoom(zoom, std::nullopt);
+        QApplication::processEvents();
+        ASSERT_EQ(window.horizontalScrollBar()->maximum(), 0) << "the map fits";
+        ASSERT_EQ(window.verticalScrollBar()->maximum(), 0) << "the map fits";
+        EXPECT_EQ(draw(true, QRect()), draw(false, QRect())) << zoom;
+        EXPECT_TRUE(magentaNear(shot(), quarter(Slash))) << zoom;
+    }
 }

@@ -318,3 +318,56 @@ TEST_F(FrameTest, LayerPaintsFirstElementOnTopAndSkipsHiddenFolders) {
     MapEventInfo noCanvas;
     frame.layer().Paint(noCanvas); // without a canvas nothing happens
 }
+
+// On the screen the layer keeps its picture for the view: repaints of the
+// view, whole or clipped, show what drawing anew shows; a moved or zoomed
+// view and a changed drawing are drawn anew.
+TEST_F(FrameTest, KeptPictureShowsWhatDrawingAnewShows) {
+    build("l s");
+    PaintTarget target(QSize(160, 120));
+    StdDrawAppearance& line = object("l")->appearance();
+    line = appearanceOf(StdDrawLineAreaStrategy::instance());
+    line.lineWidth = 5;
+    object("l")->geometry().points = {target.at(10, 100), target.at(80, 15), target.at(150, 90)};
+    object("s")->appearance() = appearanceOf(StdDrawSymbolStrategy::instance()); // hatched square
+    object("s")->geometry().points = {target.at(70, 60)};
+    struct Printed : PaintTarget {
+        using PaintTarget::PaintTarget;
+        bool IsScreen() const override { return false; }
+    };
+    const auto paint = [&](PaintTarget& into, const QRect& clip = QRect()) {
+        into.image.fill(Qt::white);
+        into.begin();
+        if (!clip.isNull())
+            into.painter->setClipRect(clip);
+        frame.layer().Paint(into);
+        return into.end();
+    };
+    const auto anew = [&] {
+        Printed printed(target.image.size());
+        std::tie(printed.east0, printed.north0, printed.metres) = std::tie(target.east0, target.north0, target.metres);
+        return paint(printed);
+    };
+    QImage expected = anew();
+    EXPECT_EQ(paint(target), expected);
+    EXPECT_EQ(paint(target), expected) << "from the kept picture";
+    const QRect part(60, 30, 40, 50);
+    QImage inPart(expected.size(), QImage::Format_RGB32);
+    inPart.fill(Qt::white);
+    {
+        QPainter p(&inPart);
+        p.drawImage(part.topLeft(), expected, part);
+    }
+    EXPECT_EQ(paint(target, part), inPart) << "only the clipped part";
+
+    target.east0 -= 24; // the view moved right by 12 pixels
+    expected = anew();
+    EXPECT_EQ(paint(target), expected);
+    target.metres = 4; // zoomed out
+    expected = anew();
+    EXPECT_EQ(paint(target), expected);
+    object("l")->appearance().lineColor = 0x00FF00;
+    emit frame.mapChanged();
+    expected = anew();
+    EXPECT_EQ(paint(target), expected) << "the changed drawing";
+}

@@ -37,7 +37,7 @@ public:
             return false;
         double north = from.x;
         double east = from.y;
-        if (from.type == 0xC001) {
+        if ((from.type & ~0x30u) == 0xC001) { // with or without the option bits
             east = east0 + from.x * metres;
             north = north0 - from.y * metres;
         }
