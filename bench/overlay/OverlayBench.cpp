@@ -4,7 +4,8 @@
 // - a full repaint of the map alone (the yardstick),
 // - a full repaint with the overlay painted by the layer in the window's
 //   paint, as the program does it,
-// - the layer alone painting into an image of the client area,
+// - the layer alone painting into an image of the client area, from the
+//   picture it keeps of its last view and for views it has not drawn,
 // for a track of 100 000 points (a GPS recording meandering over the whole
 // map) and for 10 000 symbols spread over it. The second argument 0 turns
 // off skipping what lies outside the window, for comparison.
@@ -96,8 +97,11 @@ Coord onMap(double x, double y) {
 class WindowPaint : public MapEventInfo {
 public:
     explicit WindowPaint(TTolmWindow& window) : m_window(window) {}
-    QRect ViewRect() const override { return m_window.viewport()->rect(); }
+    QRect ViewRect() const override { return m_window.viewport()->rect().adjusted(0, 0, 0, -lower); }
     bool Transform(const Coord& from, Coord& to) const override { return m_window.TransformCoords(from, to); }
+
+    // Pixels left off the bottom of the view: another view to the layer.
+    int lower = 0;
 
 private:
     TTolmWindow& m_window;
@@ -221,7 +225,10 @@ void BM_MapRepaintWithSymbols(benchmark::State& state) {
     repaintWith(state, symbols());
 }
 
-// The layer alone, into an image of the client area.
+// The layer alone, into an image of the client area: a repaint of the view
+// it drew last (argument 1 = 1, the picture it kept serves), or of a view it
+// has not drawn before (1 = 0: the view one pixel lower every other paint,
+// every element drawn anew, with or without skipping what lies outside).
 void layerAlone(benchmark::State& state, Overlay& overlay) {
     StdDrawStrategies::setSkipOutside(state.range(1) != 0);
     BenchWindow window(zoomOf(state));
@@ -231,8 +238,12 @@ void layerAlone(benchmark::State& state, Overlay& overlay) {
     QPainter painter(&image);
     WindowPaint info(*window.w);
     info.canvas = &painter;
-    for (auto _ : state)
+    const bool newViews = state.range(2) != 0;
+    for (auto _ : state) {
+        if (newViews)
+            info.lower ^= 1;
         layer.Paint(info);
+    }
     StdDrawStrategies::setSkipOutside(true);
 }
 
@@ -277,21 +288,27 @@ void BM_ConvertSymbols(benchmark::State& state) {
 
 } // namespace
 
-// Zoom in thousandths; skipping on (1) or off (0).
+// Zoom in thousandths; skipping what lies outside on (1) or off (0).
 BENCHMARK(BM_MapRepaint)->Args({1000, 1})->Args({125, 1})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MapRepaintWithTrack)->Args({1000, 1})->Args({125, 1})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MapRepaintWithSymbols)->Args({1000, 1})->Args({125, 1})->Unit(benchmark::kMillisecond);
+// Zoom in thousandths, skipping on (1) or off (0), the kept picture (0) or
+// a new view every paint (1).
 BENCHMARK(BM_LayerTrack)
-    ->Args({1000, 1})
-    ->Args({125, 1})
-    ->Args({1000, 0})
-    ->Args({125, 0})
+    ->Args({1000, 1, 0})
+    ->Args({125, 1, 0})
+    ->Args({1000, 1, 1})
+    ->Args({125, 1, 1})
+    ->Args({1000, 0, 1})
+    ->Args({125, 0, 1})
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LayerSymbols)
-    ->Args({1000, 1})
-    ->Args({125, 1})
-    ->Args({1000, 0})
-    ->Args({125, 0})
+    ->Args({1000, 1, 0})
+    ->Args({125, 1, 0})
+    ->Args({1000, 1, 1})
+    ->Args({125, 1, 1})
+    ->Args({1000, 0, 1})
+    ->Args({125, 0, 1})
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ConvertTrack)->Args({1000, 1})->Args({125, 1})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ConvertSymbols)->Args({1000, 1})->Args({125, 1})->Unit(benchmark::kMillisecond);
