@@ -22,9 +22,9 @@ constexpr double ZoomStep = 2.0;
 
 } // namespace
 
-MapNavigation::MapNavigation(TTolmWindow& window) : QObject(&window), m_window(window) {
+MapNavigation::MapNavigation(TTolmWindow& window) : QObject(&window), m_window(window), m_viewport(window.viewport()) {
     window.installEventFilter(this);
-    window.viewport()->installEventFilter(this);
+    m_viewport->installEventFilter(this);
     // Zooming by keys works wherever the focus is in the main window, as
     // long as the map is on screen.
     const struct {
@@ -91,7 +91,7 @@ bool MapNavigation::eventFilter(QObject* watched, QEvent* event) {
             return keyPress(static_cast<QKeyEvent*>(event));
         return false;
     }
-    if (watched != m_window.viewport() || m_replaying)
+    if (watched != m_viewport || m_replaying)
         return false;
     switch (event->type()) {
     case QEvent::MouseButtonPress:

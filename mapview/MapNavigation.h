@@ -35,6 +35,10 @@ private:
     bool mouse(QMouseEvent* event);
 
     TTolmWindow& m_window;
+    // The window's client area as it was when the filter was installed: the
+    // filter compares against it without asking the window, which may be
+    // half destroyed while its children go.
+    QWidget* m_viewport;
     enum class Drag { None, Pressed, Dragging };
     Drag m_drag = Drag::None;
     QPoint m_pressPosition;

@@ -25,6 +25,10 @@ OverviewModule::~OverviewModule() {
         theInstance() = nullptr;
 }
 
+TOverviewTabCard* OverviewModule::Card() const {
+    return m_card;
+}
+
 OverviewModule* OverviewModule::instance() {
     return theInstance();
 }
@@ -51,7 +55,6 @@ void OverviewModule::apply() {
 
 QWidget* OverviewModule::createContent(QWidget* owner) {
     m_card = new TOverviewTabCard(owner);
-    QObject::connect(m_card, &QObject::destroyed, [this] { m_card = nullptr; });
     m_card->Update();
     apply();
     return m_card;

@@ -3,6 +3,7 @@
 #include "DataPage.h"
 
 #include <QColor>
+#include <QPointer>
 #include <QString>
 
 #include <cstdint>
@@ -29,7 +30,7 @@ public:
 
     DataPageInfo& Page() { return m_page; }
     // None before the page was first shown.
-    TOverviewTabCard* Card() const { return m_card; }
+    TOverviewTabCard* Card() const;
 
     // The colour of a Windows colour value 0x00BBGGRR.
     static QColor colourOf(std::int32_t value);
@@ -41,5 +42,6 @@ private:
     DataPageInfo m_page;
     QString m_fileName;
     std::int32_t m_colour = 0;
-    TOverviewTabCard* m_card = nullptr;
+    // Gone with the page that shows it, which may outlive the module.
+    QPointer<TOverviewTabCard> m_card;
 };
