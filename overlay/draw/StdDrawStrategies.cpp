@@ -7,12 +7,14 @@
 
 #include <QFontMetrics>
 #include <QPaintDevice>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QStringList>
 
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -74,6 +76,7 @@ QRectF visibleArea(const QPainter& canvas) {
 }
 
 bool g_skipOutside = true;
+bool g_symbolPictures = true;
 
 // Whether a box (left, top, right, bottom) with a pen of that width around
 // it can touch the visible area.
@@ -94,6 +97,135 @@ QRect boxOf(int left, int top, int right, int bottom) {
 int penWidthOf(const StdDrawAppearance& appearance) {
     return appearance.lineStyle >= 5 ? 0 : std::max(appearance.lineWidth, 1);
 }
+
+int mod8(int value) {
+    return value & 7;
+}
+
+// Symbols come in thousands (the waypoints of a device) and in few looks:
+// each look is drawn once onto a small picture, which then goes onto the
+// canvas wherever such a symbol stands, at a fraction of the cost of drawing
+// its outline and hatch again. The picture is drawn as the canvas would draw
+// the symbol, at the same place modulo the hatch's 8-pixel period, so the
+// pixels are the same.
+class SymbolStamps {
+public:
+    // Whether a picture shows on the canvas exactly as the drawing would,
+    // and is worth keeping: large symbols are few, and their pictures would
+    // take more memory than drawing them takes time.
+    static bool usable(const QPainter& canvas, const StdDrawAppearance& a, const QRect& box) {
+        if (!g_symbolPictures || box.width() > MaxSide || box.height() > MaxSide)
+            return false;
+        // Dashes of thin pens are laid out against the canvas's pixels, not
+        // along the outline alone: a copied picture would shift them.
+        if (a.lineStyle >= 1 && a.lineStyle <= 4)
+            return false;
+        const QPaintEngine* engine = canvas.paintEngine();
+        if (engine == nullptr || engine->type() != QPaintEngine::Raster ||
+            canvas.testRenderHint(QPainter::Antialiasing) ||
+            canvas.compositionMode() != QPainter::CompositionMode_SourceOver || canvas.opacity() != 1.0)
+            return false;
+        const QTransform t = canvas.deviceTransform();
+        if (t.type() > QTransform::TxTranslate || t.dx() != std::round(t.dx()) || t.dy() != std::round(t.dy()))
+            return false;
+        // The canvas cuts a symbol at its edge before it is filled, which
+        // may shift the pixels next to the edge.
+        const QPaintDevice* device = engine->paintDevice();
+        const int m = marginOf(a);
+        return device != nullptr && QRect(0, 0, device->width(), device->height())
+                                        .contains(box.adjusted(-m, -m, m, m).translated(int(t.dx()), int(t.dy())));
+    }
+
+    static void draw(QPainter& canvas, const StdDrawAppearance& a, bool circle, const QRect& box) {
+        const QTransform t = canvas.deviceTransform();
+        const int dx = int(t.dx());
+        const int dy = int(t.dy());
+        const QPoint brushOrigin = canvas.brushOrigin();
+        const Key key{a.lineColor,
+                      a.fillColor,
+                      a.backColor,
+                      a.lineWidth,
+                      box.width(),
+                      box.height(),
+                      a.lineStyle,
+                      a.fillStyle,
+                      a.hasBackColor,
+                      circle,
+                      uint8_t(mod8(box.left() + dx)),
+                      uint8_t(mod8(box.top() + dy)),
+                      uint8_t(mod8(brushOrigin.x())),
+                      uint8_t(mod8(brushOrigin.y()))};
+        auto& cache = stamps();
+        auto found = cache.find(key);
+        if (found == cache.end()) {
+            if (cache.size() >= MaxStamps)
+                cache.clear();
+            found = cache.emplace(key, make(a, circle, box, dx, dy, canvas.brushOrigin())).first;
+        }
+        const Stamp& stamp = found->second;
+        canvas.drawImage(box.topLeft() - stamp.boxAt, stamp.picture);
+    }
+
+private:
+    struct Key {
+        uint32_t lineColor, fillColor, backColor;
+        int32_t lineWidth, width, height;
+        uint8_t lineStyle, fillStyle;
+        bool hasBackColor, circle;
+        uint8_t phaseX, phaseY, originX, originY;
+        bool operator==(const Key&) const = default;
+    };
+    struct KeyHash {
+        size_t operator()(const Key& k) const {
+            size_t h = 0;
+            for (const uint64_t v :
+                 {uint64_t(k.lineColor) << 32 | k.fillColor, uint64_t(k.backColor) << 32 | uint32_t(k.lineWidth),
+                  uint64_t(uint32_t(k.width)) << 32 | uint32_t(k.height),
+                  uint64_t(k.lineStyle) << 40 | uint64_t(k.fillStyle) << 32 | uint64_t(k.hasBackColor) << 24 |
+                      uint64_t(k.circle) << 16 | uint64_t(k.phaseX) << 12 | uint64_t(k.phaseY) << 8 |
+                      uint64_t(k.originX) << 4 | k.originY})
+                h = (h ^ std::hash<uint64_t>()(v)) * 0x100000001B3ull;
+            return h;
+        }
+    };
+    struct Stamp {
+        QImage picture;
+        QPoint boxAt; // where the symbol's box starts in the picture
+    };
+    static constexpr size_t MaxStamps = 256;
+    // Room around the box for the pen, which is centred on the outline.
+    static int marginOf(const StdDrawAppearance& a) { return std::max(a.lineWidth, 1) + 2; }
+    static constexpr int MaxSide = 64;
+
+    static std::unordered_map<Key, Stamp, KeyHash>& stamps() {
+        static std::unordered_map<Key, Stamp, KeyHash> cache;
+        return cache;
+    }
+
+    // The picture's device origin lies at the same place modulo 8 as the
+    // canvas's, so a hatch anchored either way falls on the same pixels.
+    static Stamp make(const StdDrawAppearance& a, bool circle, const QRect& box, int dx, int dy,
+                      const QPoint& brushOrigin) {
+        const int margin = marginOf(a);
+        const int sx = margin - box.left() + mod8(dx - (margin - box.left()));
+        const int sy = margin - box.top() + mod8(dy - (margin - box.top()));
+        Stamp stamp;
+        stamp.boxAt = QPoint(box.left() + sx, box.top() + sy);
+        stamp.picture = QImage(box.width() + stamp.boxAt.x() + margin, box.height() + stamp.boxAt.y() + margin,
+                               QImage::Format_ARGB32_Premultiplied);
+        stamp.picture.fill(Qt::transparent);
+        QPainter painter(&stamp.picture);
+        painter.translate(sx, sy);
+        painter.setBrushOrigin(brushOrigin);
+        a.applyPen(painter);
+        a.applyBrush(painter);
+        if (circle)
+            painter.drawEllipse(box);
+        else
+            painter.drawRect(box);
+        return stamp;
+    }
+};
 
 } // namespace
 
@@ -153,6 +285,10 @@ void StdDrawSymbolStrategy::draw(MapEventInfo& target, const StdDrawObject& geom
         const int bottom = int(std::trunc(edges[3]));
         if (!touches(visible, left, top, right, bottom, penWidth))
             return;
+        if (const QRect box = boxOf(left, top, right, bottom); SymbolStamps::usable(canvas, appearance, box)) {
+            SymbolStamps::draw(canvas, appearance, true, box);
+            return;
+        }
         appearance.applyPen(canvas);
         appearance.applyBrush(canvas);
         canvas.drawEllipse(boxOf(left, top, right, bottom));
@@ -164,6 +300,10 @@ void StdDrawSymbolStrategy::draw(MapEventInfo& target, const StdDrawObject& geom
         const int bottom = clampToLimit(y + h + 1, limit);
         if (!touches(visible, left, top, right, bottom, penWidth))
             return;
+        if (const QRect box = boxOf(left, top, right, bottom); SymbolStamps::usable(canvas, appearance, box)) {
+            SymbolStamps::draw(canvas, appearance, false, box);
+            return;
+        }
         appearance.applyPen(canvas);
         appearance.applyBrush(canvas);
         canvas.drawRect(boxOf(left, top, right, bottom));
@@ -428,6 +568,10 @@ void setSkipOutside(bool skip) {
 
 bool skipOutside() {
     return g_skipOutside;
+}
+
+void setSymbolPictures(bool pictures) {
+    g_symbolPictures = pictures;
 }
 
 void bindDefaultAppearances() {

@@ -63,6 +63,10 @@ void bindDefaultAppearances();
 // pixels are the same either way, only the time differs.
 void setSkipOutside(bool skip);
 bool skipOutside();
+// Whether symbols of one look are drawn once onto a picture that is then
+// copied onto the canvas wherever such a symbol stands (the default), or
+// each is drawn on its own. The pixels are the same either way.
+void setSymbolPictures(bool pictures);
 // Splits a text into its lines: at line feeds, trailing carriage returns
 // removed from every line that ended in a line feed.
 QStringList textLines(const QString& text);

@@ -3,6 +3,7 @@
 #include "SymbolIcon.h"
 
 #include <QFontMetrics>
+#include <QPainter>
 #include <QRandomGenerator>
 
 #include <gtest/gtest.h>
@@ -279,5 +280,45 @@ TEST(DrawCulling, SkippingWhatLiesOutsideKeepsThePixels) {
         StdDrawStrategies::setSkipOutside(true);
         EXPECT_TRUE(culled.image == all.image) << "seed " << seed;
         EXPECT_GT(countNonWhite(culled.image), 1000) << "the scene reaches the window, seed " << seed;
+    }
+}
+
+// Symbols go onto the canvas as pictures drawn once per look; the pixels
+// must be those of drawing each symbol, wherever it stands against the
+// 8-pixel hatch, on a moved canvas and with another brush origin too.
+TEST(DrawSymbols, PicturesOfALookMatchTheDrawing) {
+    QRandomGenerator random(20261208);
+    for (int round = 0; round < 3; ++round) {
+        const auto paintAll = [&](bool pictures, quint32 seed) {
+            StdDrawStrategies::setSymbolPictures(pictures);
+            QRandomGenerator generator(seed);
+            PaintTarget target(QSize(160, 120));
+            QPainter painter(&target.image);
+            if (round > 0) {
+                painter.translate(3, -5);
+                painter.setBrushOrigin(round, 2 * round);
+            }
+            target.canvas = &painter;
+            for (int i = 0; i < 60; ++i) {
+                StdDrawAppearance a = appearanceOf(Symbol);
+                a.sides = int(generator.bounded(2)) * 4;
+                a.length = 4 + generator.bounded(14);
+                a.lineWidth = 1 + int(generator.bounded(3));
+                a.lineStyle = uint8_t(generator.bounded(7));
+                a.fillStyle = uint8_t(generator.bounded(8));
+                a.hasBackColor = generator.bounded(3) == 0;
+                a.lineColor = generator.generate() & 0xFFFFFF;
+                a.fillColor = generator.generate() & 0xFFFFFF;
+                Symbol.draw(target, geometryAt({target.at(generator.bounded(150), generator.bounded(110))}), a);
+            }
+            target.canvas = nullptr;
+            painter.end();
+            StdDrawStrategies::setSymbolPictures(true);
+            return target.image;
+        };
+        const quint32 seed = random.generate();
+        const QImage copied = paintAll(true, seed);
+        EXPECT_EQ(copied, paintAll(false, seed)) << "round " << round;
+        EXPECT_GT(countNonWhite(copied), 2000);
     }
 }
