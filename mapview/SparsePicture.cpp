@@ -128,7 +128,7 @@ SparsePicture::SparsePicture(const QImage& picture) {
     m_rowStart.push_back(uint32_t(m_runs.size()));
 }
 
-bool SparsePicture::paintsDirectly(const QPainter& canvas) const {
+bool SparsePicture::paintsDirectly(const QPainter& canvas) {
     if (imageOf(canvas) == nullptr || canvas.compositionMode() != QPainter::CompositionMode_SourceOver ||
         canvas.opacity() != 1.0)
         return false;

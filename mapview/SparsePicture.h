@@ -32,7 +32,7 @@ public:
     void paint(QPainter& canvas, QPoint origin) const;
     // Whether paint() can copy the runs straight into the canvas's picture
     // (a 32-bit image, moved but not scaled, drawn over with full opacity).
-    bool paintsDirectly(const QPainter& canvas) const;
+    static bool paintsDirectly(const QPainter& canvas);
 
     // The part of the canvas a paint can change (the paint event's area and
     // the canvas's clip), in the canvas's coordinates.

@@ -212,8 +212,10 @@ void VectorLinePainter::Paint(MapEventInfo& info) {
     const std::optional<Band> band = VisibleBand(info);
     if (!band)
         return;
-    if (!info.IsScreen()) {
-        // A printout is drawn at the printer's resolution, every time.
+    if (!info.IsScreen() || !SparsePicture::paintsDirectly(*info.canvas)) {
+        // A printout is drawn at the printer's resolution, every time; so is
+        // a canvas the picture would not go into pixel for pixel (a scaled
+        // screen, where a picture at the view's size would show coarser).
         drawLevels(info, *band, *info.canvas);
         return;
     }

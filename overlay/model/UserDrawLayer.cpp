@@ -13,8 +13,11 @@ void UserDrawLayer::Paint(MapEventInfo& info) {
     QPainter& canvas = *info.canvas;
     const QRect view = info.ViewRect();
     // A printout is drawn at the printer's resolution, every time; so is a
-    // canvas whose drawing a kept picture would not reproduce.
-    if (!info.IsScreen() || view.isEmpty() || canvas.testRenderHint(QPainter::Antialiasing)) {
+    // canvas whose drawing a kept picture would not reproduce, or that the
+    // picture would not go into pixel for pixel (a scaled screen: the
+    // picture, at the view's size, would show coarser than the drawing).
+    if (!info.IsScreen() || view.isEmpty() || canvas.testRenderHint(QPainter::Antialiasing) ||
+        !SparsePicture::paintsDirectly(canvas)) {
         paintNode(m_tree->root(), info);
         return;
     }
