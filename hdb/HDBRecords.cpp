@@ -148,6 +148,9 @@ HDBRecords::Outcome HDBRecords::searchKey(std::uint64_t offset, std::int64_t tot
     std::uint32_t high = page.info().count;
     while (low < high) {
         const std::uint32_t middle = (low + high) / 2;
+        // Whichever way this comparison goes, the next probe is one of these.
+        m_file->prefetch(page, (low + middle) / 2);
+        m_file->prefetch(page, (middle + 1 + high) / 2);
         const std::uint8_t* probe = nullptr;
         if (!m_file->record(page, middle, m_probe.data(), probe))
             return Outcome::Refused;
