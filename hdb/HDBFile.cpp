@@ -38,18 +38,19 @@ std::size_t HDBFile::readAt(std::uint8_t* data, std::size_t size, std::uint64_t 
 }
 
 HDBFile::HDBFile(std::string path, std::string codeword)
-    : m_path(std::move(path)), m_codeword(std::move(codeword)), m_id(HDBPageCache::newFileId()) {}
+    : m_path(std::move(path)), m_codeword(std::move(codeword)), m_pattern(m_codeword), m_id(HDBPageCache::newFileId()) {
+}
 
 HDBFile::~HDBFile() {
     close();
 }
 
-std::shared_ptr<HDBFile> HDBFile::open(const std::string& path, const std::string& codeword) {
+std::shared_ptr<HDBFile> HDBFile::open(const std::string& path, const std::string& codeword, bool mapped) {
     std::shared_ptr<HDBFile> file(new HDBFile(path, codeword));
     std::string realPath = path.empty() ? std::string() : MediumPath::resolve(path);
     if (realPath.empty())
         realPath = path;
-    if (!file->load(realPath))
+    if (!file->load(realPath, mapped))
         file->close();
     return file;
 }
@@ -66,7 +67,7 @@ void HDBFile::close() {
     m_recordCount = 0;
 }
 
-bool HDBFile::load(const std::string& realPath) {
+bool HDBFile::load(const std::string& realPath, bool mapped) {
     m_fd = ::open(realPath.c_str(), O_RDONLY | O_CLOEXEC);
     if (m_fd < 0)
         return false;
@@ -74,7 +75,7 @@ bool HDBFile::load(const std::string& realPath) {
     if (::fstat(m_fd, &st) != 0 || !S_ISREG(st.st_mode))
         return false;
     m_fileSize = std::uint64_t(st.st_size);
-    if (m_fileSize > 0) {
+    if (mapped && m_fileSize > 0) {
         void* map = ::mmap(nullptr, m_fileSize, PROT_READ, MAP_SHARED, m_fd, 0);
         if (map != MAP_FAILED)
             m_map = static_cast<const std::uint8_t*>(map);
@@ -152,6 +153,10 @@ const RowField* HDBFile::fieldByName(std::string_view name) const {
     return nullptr;
 }
 
+// What a page of running sums is charged in the cache beyond its sums: a
+// share for the bookkeeping the cache keeps per page.
+constexpr std::size_t SumsPageCost = 64;
+
 HDBPageCache::Page HDBFile::readPage(std::uint64_t offset, std::int64_t expectedTotal) const {
     if (m_fd < 0)
         return {};
@@ -164,31 +169,30 @@ HDBPageCache::Page HDBFile::readPage(std::uint64_t offset, std::int64_t expected
         // file may be cut short by the end of the file; what is not there
         // counts as zero bytes, and the page is good as long as its records
         // are there. The header is read now, the records as far as searches
-        // need them (see ensure()).
+        // need them (see ensure() and record()).
         const std::size_t full = HDBFormat::pageReadSize(m_recordSize);
         std::size_t readable = std::size_t(std::min<std::uint64_t>(full, m_fileSize - offset));
-        const std::size_t size = std::max(readable, HDBFormat::PageRecordsOffset);
-        std::unique_ptr<std::uint8_t[]> bytes(new std::uint8_t[size]);
+        std::uint8_t header[HDBFormat::PageRecordsOffset];
         const std::size_t head = std::min(readable, HDBFormat::PageRecordsOffset);
-        const std::size_t got = readAt(bytes.get(), head, offset);
+        const std::size_t got = readAt(header, head, offset);
         if (got < HDBFormat::PageChildOffset)
             return {};
         if (got < head)
             readable = got; // the file has shrunk since it was opened
-        std::memset(bytes.get() + got, 0, HDBFormat::PageRecordsOffset - std::min(got, HDBFormat::PageRecordsOffset));
-        HDBFormat::unscramble(bytes.get(), got, m_codeword);
+        std::memset(header + got, 0, HDBFormat::PageRecordsOffset - got);
+        HDBFormat::unscrambleFrom(header, got, m_pattern, 0, 0);
 
         HDBPageInfo info;
         info.readable = readable;
-        info.count = HDBFormat::readLE32(bytes.get() + HDBFormat::PageCountOffset);
+        info.count = HDBFormat::readLE32(header + HDBFormat::PageCountOffset);
         if (info.count > HDBFormat::MaxPageRecords)
             return {};
         if (info.count > 0 && HDBFormat::PageRecordsOffset + info.count * m_recordSize > readable)
             return {};
         std::int64_t total = 0;
         for (std::uint32_t i = 0; i <= info.count; ++i) {
-            const std::uint32_t child = HDBFormat::readLE32(bytes.get() + HDBFormat::PageChildOffset + 4 * i);
-            const std::uint32_t count = HDBFormat::readLE32(bytes.get() + HDBFormat::PageSubtreeOffset + 4 * i);
+            const std::uint32_t child = HDBFormat::readLE32(header + HDBFormat::PageChildOffset + 4 * i);
+            const std::uint32_t count = HDBFormat::readLE32(header + HDBFormat::PageSubtreeOffset + 4 * i);
             if (child == 0) {
                 if (count != 0)
                     return {};
@@ -204,7 +208,27 @@ HDBPageCache::Page HDBFile::readPage(std::uint64_t offset, std::int64_t expected
         if (total >= INT_MAX)
             return {};
         info.total = total;
-        page = cache.insert(m_id, offset, std::move(bytes), size, info, got);
+        if (info.leaf && m_map) {
+            // Leaves are most of a file and are mostly read a record or a
+            // search's few probes at a time, which the mapping serves
+            // directly; keeping their sums instead of their bytes lets the
+            // cache hold ten times as many of them. The running sum before
+            // record 0 is that of the whole header, recovered from its last
+            // plain byte.
+            info.sums = true;
+            const std::size_t n = info.count;
+            std::unique_ptr<std::uint8_t[]> sums(new std::uint8_t[std::max<std::size_t>(n, 1)]);
+            constexpr std::size_t last = HDBFormat::PageRecordsOffset - 1;
+            sums[0] = m_codeword.empty()
+                          ? 0
+                          : std::uint8_t(header[last] ^ std::uint8_t(m_codeword[last % m_codeword.size()]));
+            page = cache.insert(m_id, offset, std::move(sums), n + SumsPageCost, info, 1);
+        } else {
+            const std::size_t size = std::max(readable, HDBFormat::PageRecordsOffset);
+            std::unique_ptr<std::uint8_t[]> bytes(new std::uint8_t[size]);
+            std::memcpy(bytes.get(), header, HDBFormat::PageRecordsOffset);
+            page = cache.insert(m_id, offset, std::move(bytes), size, info, got);
+        }
     }
     if (expectedTotal >= 0 && page.info().total != expectedTotal)
         return {};
@@ -223,6 +247,8 @@ int HDBFile::treeDepth() const {
             break;
         ++depth;
         offset = 0;
+        if (page.info().leaf)
+            break;
         for (std::uint32_t i = 0; i <= page.info().count; ++i) {
             const std::uint32_t child = HDBFormat::readLE32(page.data() + HDBFormat::PageChildOffset + 4 * i);
             if (child != 0) {
@@ -235,57 +261,42 @@ int HDBFile::treeDepth() const {
     return depth;
 }
 
-bool HDBFile::copyOut(const HDBPageCache::Page& page, std::size_t at, std::size_t size, std::uint8_t* out,
-                      std::vector<SumPoint>* known) const {
-    // Below this distance the page is unscrambled up to the bytes as usual:
-    // records read one after the other then cost nothing more. Inner pages
-    // are few and are passed by every search, so they are unscrambled once
-    // and for all; the many leaves are mostly read once before they leave
-    // the cache.
-    constexpr std::size_t SkipFrom = 4096;
-    const std::size_t ready = page.ready();
-    const std::size_t end = at + size;
-    if (end <= ready || !m_map || m_codeword.empty() || !page.info().leaf || at < ready + SkipFrom) {
-        if (!ensure(page, end))
+bool HDBFile::record(const HDBPageCache::Page& page, std::uint32_t index, std::uint8_t* scratch,
+                     const std::uint8_t*& out) const {
+    const std::size_t size = m_recordSize;
+    const std::size_t at = HDBFormat::PageRecordsOffset + std::size_t(index) * size;
+    if (!page.info().sums) {
+        // A record must be there whole, as when the page is read that far.
+        if (!ensure(page, at + size))
             return false;
-        // Records of no bytes have no buffer to copy into.
-        if (size > 0)
-            std::memcpy(out, page.data() + at, size);
+        out = page.data() + at;
         return true;
     }
-    if (end > page.info().readable || page.offset() + end > m_fileSize)
+    if (index >= page.info().count || m_fd < 0)
         return false;
-    // The running sum before `at`: that of the ready part, recovered from
-    // its last plain byte, plus the stored bytes up to `at`.
-    const std::size_t m = m_codeword.size();
-    std::size_t from = ready;
-    std::uint8_t carry = 0;
-    if (ready > 0)
-        carry = std::uint8_t(page.data()[ready - 1] ^ std::uint8_t(m_codeword[(ready - 1) % m]));
-    if (known) {
-        for (const SumPoint& p : *known) {
-            if (p.at > from && p.at <= at) {
-                from = p.at;
-                carry = p.sum;
-            }
-        }
+    // The sums of the records before this one, as far as they are not known
+    // yet, from the stored bytes in between.
+    std::size_t& known = page.ready();
+    std::uint8_t* sums = page.mutableData();
+    const std::uint8_t* records = m_map + page.offset() + HDBFormat::PageRecordsOffset;
+    if (!m_codeword.empty() && index >= known) {
+        if (!MappedCopy::stretchSums(records + (known - 1) * size, size, index + 1 - known, sums[known - 1],
+                                     sums + known))
+            return false;
+        known = index + 1;
     }
-    std::uint8_t between = 0;
-    if (!MappedCopy::byteSum(m_map + page.offset() + from, at - from, between))
+    // Records of no bytes have no buffer to copy into.
+    if (size > 0 && !MappedCopy::copy(scratch, records + std::size_t(index) * size, size))
         return false;
-    if (size > 0 && !MappedCopy::copy(out, m_map + page.offset() + at, size))
-        return false;
-    carry = std::uint8_t(carry + between);
-    HDBFormat::unscrambleFrom(out, size, m_codeword, at % m, carry);
-    if (known) {
-        known->push_back(SumPoint{at, carry});
-        if (size > 0)
-            known->push_back(SumPoint{end, std::uint8_t(out[size - 1] ^ std::uint8_t(m_codeword[(end - 1) % m]))});
-    }
+    if (!m_codeword.empty())
+        HDBFormat::unscrambleFrom(scratch, size, m_pattern, at % m_codeword.size(), sums[index]);
+    out = scratch;
     return true;
 }
 
 bool HDBFile::ensure(const HDBPageCache::Page& page, std::size_t end) const {
+    if (page.info().sums)
+        return false; // its records are read one by one (see record())
     std::size_t& ready = page.ready();
     if (end <= ready)
         return true;
@@ -298,7 +309,10 @@ bool HDBFile::ensure(const HDBPageCache::Page& page, std::size_t end) const {
     const std::size_t got = readAt(page.mutableData() + ready, target - ready, page.offset() + ready);
     if (ready + got < end)
         return false; // the file has shrunk since the page was checked
-    HDBFormat::unscrambleRange(page.mutableData(), ready, ready + got, m_codeword);
+    const std::size_t m = m_codeword.size();
+    const std::uint8_t carry =
+        ready == 0 || m == 0 ? 0 : std::uint8_t(page.data()[ready - 1] ^ std::uint8_t(m_codeword[(ready - 1) % m]));
+    HDBFormat::unscrambleFrom(page.mutableData() + ready, got, m_pattern, m == 0 ? 0 : ready % m, carry);
     ready += got;
     return true;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "HDBFormat.h"
 #include "HDBPageCache.h"
 #include "RowField.h"
 
@@ -30,7 +31,9 @@ public:
 
     // The path is looked up case-insensitively (data media come from a
     // case-insensitive world) and opened read-only.
-    static std::shared_ptr<HDBFile> open(const std::string& path, const std::string& codeword);
+    // With `mapped` false the file is only ever read through its handle, as
+    // when it cannot be mapped.
+    static std::shared_ptr<HDBFile> open(const std::string& path, const std::string& codeword, bool mapped = true);
 
     HDBFile(const HDBFile&) = delete;
     HDBFile& operator=(const HDBFile&) = delete;
@@ -64,32 +67,36 @@ public:
     // `expectedTotal` is not negative) a record total equal to what the
     // parent page says. A page that fails any check is refused (empty Page).
     HDBPageCache::Page readPage(std::uint64_t offset, std::int64_t expectedTotal = -1) const;
+    // Asks the processor to start loading record `index` of a page of sums
+    // from the mapping, so that a search can overlap its next probes' waits
+    // for memory with the comparison at hand. Never fails, never faults.
+    void prefetch(const HDBPageCache::Page& page, std::uint32_t index) const {
+        if (page.info().sums && index < page.info().count) {
+            const std::uint8_t* p = m_map + page.offset() + HDBFormat::PageRecordsOffset + index * m_recordSize;
+            __builtin_prefetch(p);
+            __builtin_prefetch(p + m_recordSize);
+        }
+    }
     // Makes bytes 0 … end − 1 of a page read by readPage() available; false
-    // when the file no longer holds them.
+    // when the file no longer holds them, and always for a page of sums.
     bool ensure(const HDBPageCache::Page& page, std::size_t end) const;
-    // Copies `size` bytes at `at` of a page read by readPage() into `out`,
-    // unscrambled, as ensure() and a copy would; false where ensure() fails.
-    // Far beyond what the page has ready, only the running sum of the bytes
-    // in between is taken from the file, which is much less work than
-    // unscrambling them, and the page is left as it was.
-    // `known` (optional) collects running sums found on the way, so that a
-    // search probing one page several times sums each stretch once.
-    struct SumPoint {
-        std::size_t at;   // byte position in the page
-        std::uint8_t sum; // running sum of the stored bytes before it
-    };
-    bool copyOut(const HDBPageCache::Page& page, std::size_t at, std::size_t size, std::uint8_t* out,
-                 std::vector<SumPoint>* known = nullptr) const;
+    // Record `index` (below the page's count) of a page read by readPage(),
+    // plain: `out` points either into the page or to `scratch` (recordSize()
+    // bytes), where it was unscrambled. False where the file no longer holds
+    // the record's bytes.
+    bool record(const HDBPageCache::Page& page, std::uint32_t index, std::uint8_t* scratch,
+                const std::uint8_t*& out) const;
 
 private:
     friend class HDBRecords;
     HDBFile(std::string path, std::string codeword);
-    bool load(const std::string& realPath);
+    bool load(const std::string& realPath, bool mapped);
     void close();
     std::size_t readAt(std::uint8_t* data, std::size_t size, std::uint64_t offset) const;
 
     std::string m_path;
     std::string m_codeword;
+    HDBFormat::CodewordPattern m_pattern;
     int m_fd = -1;
     const std::uint8_t* m_map = nullptr; // the whole file, when it could be mapped
     std::uint64_t m_fileSize = 0;

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 // Layout constants and byte helpers of the HDB database file, shared by the
@@ -60,10 +61,29 @@ void unscramble(std::uint8_t* data, std::size_t size, std::string_view codeword)
 // The same for bytes from … size − 1 of a block whose bytes 0 … from − 1
 // are already plain: the running sum goes on from there.
 void unscrambleRange(std::uint8_t* data, std::size_t from, std::size_t size, std::string_view codeword);
+
+// A code word laid out once so that bytes taken from anywhere inside a block
+// can be unscrambled without setting it up again for every record.
+class CodewordPattern {
+public:
+    explicit CodewordPattern(std::string_view codeword);
+    const std::string& codeword() const { return m_codeword; }
+    bool empty() const { return m_codeword.empty(); }
+    std::size_t period() const { return m_codeword.size(); }
+    // Bytes at phase p … p + 15 (p below the period) where the period is at
+    // most 64; none otherwise.
+    const std::uint8_t* at(std::size_t phase) const { return m_wide ? nullptr : m_bytes + phase; }
+
+private:
+    std::string m_codeword;
+    std::uint8_t m_bytes[64 + 16] = {};
+    bool m_wide = false;
+};
+
 // Unscrambles `size` stored bytes taken from inside a block: `phase` is the
 // position of the first one in the block modulo the code word's length and
 // `carry` the running sum of the block's stored bytes before it.
-void unscrambleFrom(std::uint8_t* data, std::size_t size, std::string_view codeword, std::size_t phase,
+void unscrambleFrom(std::uint8_t* data, std::size_t size, const CodewordPattern& codeword, std::size_t phase,
                     std::uint8_t carry);
 
 // The inverse of unscramble(): plain bytes to stored bytes.

@@ -15,6 +15,12 @@ struct HDBPageInfo {
     std::int64_t total = 0;   // records in the page's whole subtree
     bool leaf = true;         // no child at all
     std::size_t readable = 0; // bytes of the page the file holds
+    // A leaf of a mapped file is not kept as bytes: its records are read
+    // from the mapping whenever they are needed, and the page keeps only,
+    // for each record, the running sum of the stored bytes before it (what
+    // unscrambling a record taken from the middle of the page starts from).
+    // Such a page costs a few hundred bytes instead of the whole page.
+    bool sums = false;
 };
 
 // One cached page: owning file, file offset, the unscrambled page bytes, and
@@ -26,8 +32,9 @@ struct CacheElem {
     std::size_t size = 0;
     HDBPageInfo info;
     int useCount = 0;
-    // Bytes 0 … ready − 1 are read and unscrambled. The reader fills a page
-    // from the front as far as its searches need (a search mostly needs the
+    // Bytes 0 … ready − 1 are read and unscrambled (for a page of sums: the
+    // sums of records 0 … ready − 1 are known). The reader fills a page from
+    // the front as far as its searches need (a search mostly needs the
     // header and part of the records); only the thread that uses the page's
     // file touches this.
     std::size_t ready = 0;

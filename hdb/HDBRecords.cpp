@@ -65,8 +65,17 @@ bool HDBRecords::seek(int recNo) {
     return false;
 }
 
+bool HDBRecords::readRecord(const HDBPageCache::Page& page, std::uint32_t index) {
+    const std::uint8_t* bytes = nullptr;
+    if (!m_file->record(page, index, m_buffer.data(), bytes))
+        return false;
+    if (bytes != m_buffer.data())
+        take(bytes);
+    m_hasRecord = true;
+    return true;
+}
+
 HDBRecords::Outcome HDBRecords::seekFrom(const Hint& start, std::int64_t target) {
-    const std::size_t size = m_buffer.size();
     std::uint64_t offset = start.offset;
     std::int64_t total = start.total;
     std::int64_t base = start.base;
@@ -83,9 +92,8 @@ HDBRecords::Outcome HDBRecords::seekFrom(const Hint& start, std::int64_t target)
             const std::int64_t index = target - base;
             if (index >= std::int64_t(n))
                 return Outcome::NotFound;
-            if (!m_file->copyOut(page, HDBFormat::PageRecordsOffset + std::size_t(index) * size, size, m_buffer.data()))
+            if (!readRecord(page, std::uint32_t(index)))
                 return Outcome::Refused;
-            m_hasRecord = true;
             m_hint = Hint{offset, base, total, depth};
             return Outcome::Found;
         }
@@ -102,9 +110,8 @@ HDBRecords::Outcome HDBRecords::seekFrom(const Hint& start, std::int64_t target)
             if (position == target) {
                 if (i == n)
                     return Outcome::NotFound;
-                if (!m_file->copyOut(page, HDBFormat::PageRecordsOffset + i * size, size, m_buffer.data()))
+                if (!readRecord(page, i))
                     return Outcome::Refused;
-                m_hasRecord = true;
                 m_hint = Hint{offset, pageBase, total, depth};
                 return Outcome::Found;
             }
@@ -137,18 +144,15 @@ HDBRecords::Outcome HDBRecords::searchKey(std::uint64_t offset, std::int64_t tot
     HDBPageCache::Page page = m_file->readPage(offset, total);
     if (!page)
         return Outcome::Refused;
-    const std::size_t size = m_buffer.size();
-    // Probed records are taken out of the page without unscrambling all
-    // bytes before them (see HDBFile::copyOut).
-    std::vector<HDBFile::SumPoint> known;
-    std::uint8_t* probe = m_probe.data();
     std::uint32_t low = 0;
     std::uint32_t high = page.info().count;
     while (low < high) {
         const std::uint32_t middle = (low + high) / 2;
-        const std::size_t at = HDBFormat::PageRecordsOffset + std::size_t(middle) * size;
-        // A record must be there whole, as when the page is read that far.
-        if (!m_file->copyOut(page, at, size, probe, &known))
+        // Whichever way this comparison goes, the next probe is one of these.
+        m_file->prefetch(page, (low + middle) / 2);
+        m_file->prefetch(page, (middle + 1 + high) / 2);
+        const std::uint8_t* probe = nullptr;
+        if (!m_file->record(page, middle, m_probe.data(), probe))
             return Outcome::Refused;
         const int c = compareRecord(probe, key, length);
         if (greater ? c > 0 : c >= 0)
@@ -157,21 +161,23 @@ HDBRecords::Outcome HDBRecords::searchKey(std::uint64_t offset, std::int64_t tot
             low = middle + 1;
     }
     const std::uint32_t i = low;
-    std::int64_t running = base;
-    for (std::uint32_t j = 0; j < i; ++j)
-        running += std::int64_t(readLE32(subtreeCounts(page) + 4 * j)) + 1;
-    const std::uint32_t child = readLE32(childOffsets(page) + 4 * i);
-    const std::int64_t count = readLE32(subtreeCounts(page) + 4 * i);
-    if (child != 0) {
-        const Outcome inChild = searchKey(child, count, running, depth + 1, key, length, greater, position);
-        if (inChild != Outcome::NotFound)
-            return inChild;
+    std::int64_t running = base + i;
+    std::int64_t count = 0;
+    if (!page.info().leaf) {
+        for (std::uint32_t j = 0; j < i; ++j)
+            running += std::int64_t(readLE32(subtreeCounts(page) + 4 * j));
+        const std::uint32_t child = readLE32(childOffsets(page) + 4 * i);
+        count = readLE32(subtreeCounts(page) + 4 * i);
+        if (child != 0) {
+            const Outcome inChild = searchKey(child, count, running, depth + 1, key, length, greater, position);
+            if (inChild != Outcome::NotFound)
+                return inChild;
+        }
     }
     if (i == page.info().count)
         return Outcome::NotFound;
-    if (!m_file->copyOut(page, HDBFormat::PageRecordsOffset + std::size_t(i) * size, size, m_buffer.data(), &known))
+    if (!readRecord(page, i))
         return Outcome::Refused;
-    m_hasRecord = true;
     position = running + count;
     m_hint = Hint{offset, base, total, depth};
     return Outcome::Found;

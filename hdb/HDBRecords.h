@@ -61,6 +61,9 @@ private:
     Outcome seekFrom(const Hint& start, std::int64_t target);
     Outcome searchKey(std::uint64_t offset, std::int64_t total, std::int64_t base, int depth, const std::uint8_t* key,
                       std::size_t length, bool greater, std::int64_t& position);
+    // Copies record `index` of `page` into the buffer; false when it cannot
+    // be read.
+    bool readRecord(const HDBPageCache::Page& page, std::uint32_t index);
     int compareRecord(const std::uint8_t* record, const std::uint8_t* key, std::size_t length) const;
     void clearBuffer();
     void notFound();

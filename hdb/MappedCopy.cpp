@@ -79,16 +79,25 @@ unsigned char sumBytes(const unsigned char* p, std::size_t size) {
     return static_cast<unsigned char>(total);
 }
 
+// Kept out of line: its loop variables must not live across the jump.
+[[gnu::noinline]] void runningSums(const unsigned char* p, std::size_t stride, std::size_t count, unsigned char sum,
+                                   unsigned char* sums) {
+    for (std::size_t j = 0; j < count; ++j, p += stride) {
+        sum = static_cast<unsigned char>(sum + sumBytes(p, stride));
+        sums[j] = sum;
+    }
+}
+
 } // namespace
 
-bool byteSum(const void* source, std::size_t size, unsigned char& sum) {
+bool stretchSums(const void* source, std::size_t stride, std::size_t count, unsigned char start, unsigned char* sums) {
     static std::once_flag once;
     std::call_once(once, install);
     sigjmp_buf target;
     if (sigsetjmp(target, 0) != 0)
         return false;
     t_target = &target;
-    sum = sumBytes(static_cast<const unsigned char*>(source), size);
+    runningSums(static_cast<const unsigned char*>(source), stride, count, start, sums);
     std::atomic_signal_fence(std::memory_order_seq_cst);
     t_target = nullptr;
     return true;

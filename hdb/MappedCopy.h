@@ -12,7 +12,9 @@ namespace MappedCopy {
 // could not be read.
 bool copy(void* destination, const void* source, std::size_t size);
 
-// The sum of `size` bytes modulo 256; false when they could not be read.
-bool byteSum(const void* source, std::size_t size, unsigned char& sum);
+// Running sums over `count` stretches of `stride` bytes one after the
+// other: sums[j] is `start` plus every byte of stretches 0 … j, modulo 256.
+// False (sums partly written) when the bytes could not be read.
+bool stretchSums(const void* source, std::size_t stride, std::size_t count, unsigned char start, unsigned char* sums);
 
 } // namespace MappedCopy

@@ -90,6 +90,18 @@ TEST(HDBScramble, FollowsRunningSumThenCodeword) {
             ASSERT_EQ(plain, expected) << cw << " " << len;
             HDBFormat::scramble(plain.data(), plain.size(), cw);
             ASSERT_EQ(plain, stored) << cw << " " << len;
+            // A stretch from inside the block, given its phase and the
+            // running sum before it, as a record read on its own.
+            const HDBFormat::CodewordPattern pattern(cw);
+            for (std::size_t from = 0; from < len; from += 1 + len / 7) {
+                std::uint8_t carry = 0;
+                for (std::size_t k = 0; k < from; ++k)
+                    carry = std::uint8_t(carry + stored[k]);
+                Bytes part(stored.begin() + std::ptrdiff_t(from), stored.end());
+                HDBFormat::unscrambleFrom(part.data(), part.size(), pattern, from % cw.size(), carry);
+                ASSERT_TRUE(std::equal(part.begin(), part.end(), expected.begin() + std::ptrdiff_t(from)))
+                    << cw << " " << len << " " << from;
+            }
         }
     }
     // An empty code word leaves the bytes as stored.

@@ -214,3 +214,103 @@ TEST(HDBWriter, KeepsThePreviousFileWhenWritingFails) {
                             std::filesystem::directory_iterator()),
               1);
 }
+
+// Leaves of a mapped file are read record by record from the mapping, a file
+// read through its handle keeps whole pages: both must give the same answer
+// to every seek and search, on intact files (where the answer is also checked
+// against a sorted list) and on files with a damaged leaf, with code words
+// of every kind (none, not dividing 16, longer than 64 bytes).
+TEST(HDBRecords, MappedFileReadsAsTheHandleDoes) {
+    TempDir dir;
+    constexpr int Count = 20000; // 79 leaves under one root
+    constexpr std::size_t KeySize = 12;
+    std::mt19937 rng(11);
+    auto randomKey = [&rng](std::size_t maxLength) {
+        std::string k(1 + rng() % maxLength, ' ');
+        for (char& ch : k)
+            ch = char("ABCD\xE4"[rng() % 5]);
+        return k;
+    };
+    std::vector<std::string> keys;
+    for (int i = 0; i < Count; ++i)
+        keys.push_back(randomKey(KeySize));
+    std::vector<std::string> probes = {"", "@", "A", "AAAA", "E", "\xFF", std::string(KeySize, '\xE4') + "X"};
+    for (int i = 0; i < 1500; ++i) {
+        const std::string& k = keys[rng() % Count];
+        probes.push_back(i % 3 == 0 ? k : i % 3 == 1 ? k.substr(0, 1 + rng() % k.size()) : randomKey(KeySize + 2));
+    }
+    // The stored keys, padded with zeros, in file order.
+    std::vector<std::string> sorted;
+    for (const std::string& k : keys)
+        sorted.push_back(k + std::string(KeySize - k.size(), '\0'));
+    std::sort(sorted.begin(), sorted.end());
+    auto firstNotBelow = [&](const std::string& key, bool greater) {
+        auto below = [&](const std::string& s) {
+            const int c = std::memcmp(s.data(), key.data(), std::min(key.size(), KeySize));
+            const int order = c != 0 ? c : key.size() > KeySize ? -1 : 0;
+            return greater ? order <= 0 : order < 0;
+        };
+        return int(std::partition_point(sorted.begin(), sorted.end(), below) - sorted.begin()) + 1;
+    };
+
+    for (const std::string& codeword :
+         {std::string("Kennmark"), std::string("Ort"), std::string(), std::string(70, 'w')}) {
+        HDBWriter w({{"KEY", 7, KeySize, 0}, {"NUM", 3, 7, 0}}, codeword);
+        for (int i = 0; i < Count; ++i)
+            ASSERT_TRUE(w.addRecord({keys[std::size_t(i)], std::int64_t(i)}));
+        Bytes intact = w.toBytes();
+        // The first page after the field block is the first leaf. One copy
+        // with a changed stored record byte (every plain byte after it in
+        // the page changes with it) and one with a changed header byte.
+        const std::size_t firstLeaf = 16 + HDBFormat::readLE32(intact.data() + 12);
+        Bytes recordDamaged = intact;
+        recordDamaged[firstLeaf + HDBFormat::PageRecordsOffset + 40 * w.recordSize() + 3] ^= 0x5A;
+        Bytes headerDamaged = intact;
+        headerDamaged[firstLeaf + HDBFormat::PageChildOffset + 1] ^= 0x01;
+
+        int variant = 0;
+        for (const Bytes* bytes : {&intact, &recordDamaged, &headerDamaged}) {
+            SCOPED_TRACE("code word \"" + codeword + "\", variant " + std::to_string(variant));
+            const std::string path = dir.file("v" + std::to_string(variant++) + codeword.substr(0, 3) + ".hdb");
+            writeFile(path, *bytes);
+            HDBRecords mapped(HDBFile::open(path, codeword));
+            HDBRecords handle(HDBFile::open(path, codeword, false));
+            ASSERT_TRUE(mapped.file()->isOpen());
+            ASSERT_EQ(mapped.recordCount(), Count);
+            auto same = [&](bool a, bool b, const std::string& what) {
+                ASSERT_EQ(a, b) << what;
+                ASSERT_EQ(mapped.recNo(), handle.recNo()) << what;
+                ASSERT_EQ(mapped.hasRecord(), handle.hasRecord()) << what;
+                ASSERT_TRUE(std::equal(mapped.record(), mapped.record() + mapped.recordSize(), handle.record()))
+                    << what;
+            };
+            const bool checked = bytes == &intact;
+            std::vector<int> numbers = {-1, 0, 1, 2, 253, 254, 255, Count - 1, Count, Count + 1};
+            for (int i = 0; i < 600; ++i)
+                numbers.push_back(i + 1);
+            for (int i = 0; i < 3000; ++i)
+                numbers.push_back(int(rng() % (Count + 2)));
+            for (int r : numbers) {
+                const bool found = mapped.seek(r);
+                ASSERT_NO_FATAL_FAILURE(same(found, handle.seek(r), "seek " + std::to_string(r)));
+                if (checked) {
+                    ASSERT_EQ(found, r >= 1 && r <= Count);
+                    if (found) {
+                        ASSERT_EQ(std::string(reinterpret_cast<const char*>(mapped.record()), KeySize),
+                                  sorted[std::size_t(r - 1)]);
+                    }
+                }
+            }
+            for (const std::string& key : probes) {
+                for (int kind = 0; kind < 3; ++kind) {
+                    const bool found = kind == 2 ? mapped.findAfter(key) : mapped.findNearest(key, kind == 1);
+                    const bool expected = kind == 2 ? handle.findAfter(key) : handle.findNearest(key, kind == 1);
+                    ASSERT_NO_FATAL_FAILURE(same(found, expected, std::to_string(kind) + " " + key));
+                    if (checked && kind != 0) {
+                        ASSERT_EQ(mapped.recNo(), std::min(firstNotBelow(key, kind == 2), Count + 1)) << key;
+                    }
+                }
+            }
+        }
+    }
+}
