@@ -30,9 +30,12 @@ int defaultThreads() {
 
 std::atomic<int> g_threadCount{defaultThreads()};
 
-// Decoded tiles held ahead of the draw, so that memory stays bounded however
-// many tiles a view has.
-constexpr std::size_t AheadBytes = 0x1000000; // 16 MiB
+// Decoded tiles held ahead of the draw: memory stays bounded however many
+// tiles a view has, and a tile decoded on another core is still in that
+// core's cache when the draw reads it. Run further ahead, the decoders push
+// the tiles out to main memory first, and reading them back costs the
+// drawing thread more than the decoding it was spared.
+constexpr std::size_t AheadBytes = 0x100000; // 1 MiB
 
 void decodeTile(ImageSource* source, std::size_t bytes, int column, int row, uint8_t* buffer) {
     if (buffer) {

@@ -279,14 +279,21 @@ void TlmImage::georefInfo(int& type, int& zone) const {
 }
 
 bool TlmImage::readTile(int column, int row, uint8_t* target, std::size_t targetLen) {
-    std::memset(target, 0, targetLen);
-    if (column < 0 || row < 0 || column >= m_tilesPerRow || row >= m_tileRows || targetLen < m_tileBufferBytes)
+    if (column < 0 || row < 0 || column >= m_tilesPerRow || row >= m_tileRows || targetLen < m_tileBufferBytes) {
+        std::memset(target, 0, targetLen);
         return false;
+    }
     const uint64_t index = uint64_t(column) + uint64_t(row) * uint64_t(m_tilesPerRow);
     if (!m_compressed) {
+        std::memset(target, 0, targetLen);
         const uint64_t offset = uint64_t(m_dataOffset) + index * uint64_t(m_tileBytes);
         return m_file.readAt(offset, target, std::size_t(m_tileBytes)) == std::size_t(m_tileBytes);
     }
+    // A decoder writes its whole target, so only what lies beyond it (and a
+    // tile that fails) needs clearing here: clearing the tile first would
+    // write every byte twice.
+    if (targetLen > m_tileBufferBytes)
+        std::memset(target + m_tileBufferBytes, 0, targetLen - m_tileBufferBytes);
     const uint32_t begin = m_offsets[index];
     const uint32_t length = m_offsets[index + 1] - begin;
     // One buffer for the stored bytes per thread: tiles may be read on
@@ -295,10 +302,13 @@ bool TlmImage::readTile(int column, int row, uint8_t* target, std::size_t target
     try {
         scratch.resize(length);
     } catch (const std::bad_alloc&) {
+        std::memset(target, 0, targetLen);
         return false;
     }
-    if (m_file.readAt(begin, scratch.data(), length) != length)
+    if (m_file.readAt(begin, scratch.data(), length) != length) {
+        std::memset(target, 0, targetLen);
         return false;
+    }
     if (!m_decoder->decode(scratch.data(), length, target, m_tileBufferBytes)) {
         std::memset(target, 0, targetLen);
         return false;

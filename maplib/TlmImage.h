@@ -19,11 +19,9 @@ public:
 
     bool readTile(int column, int row, uint8_t* target, std::size_t targetLen) override;
     // Tiles are read with positioned reads and decoded without shared state
-    // (the tile codec plug-in promises nothing about threads). Only bzip2
-    // tiles are worth handing to other threads: run-length tiles decode
-    // about as fast as they are drawn, and handing them over cost a draw
-    // more than it saved.
-    bool concurrentReads() const override { return m_storedCompression == 2; }
+    // (the tile codec plug-in promises nothing about threads), so run-length
+    // and bzip2 tiles may be read on several threads at once.
+    bool concurrentReads() const override { return m_storedCompression == 1 || m_storedCompression == 2; }
     bool isOpen() const override { return m_file.isOpen(); }
     void georefInfo(int& type, int& zone) const override;
 

@@ -64,8 +64,8 @@ Outcome drawWith(int threads, MapHandle& map, double zoom, std::size_t budget, i
 
 // Decoding ahead on several threads changes nothing a draw leaves behind:
 // the pixels, the tiles in the cache and their order (so also what was
-// evicted during the draw), the abort questions, for bzip2 tiles (decoded
-// ahead) and run-length tiles (decoded in place), damaged tiles, a partly
+// evicted during the draw), the abort questions, for bzip2 and run-length
+// tiles, damaged tiles, a partly
 // warm cache, eviction within one draw and an abort in the middle.
 TEST(PrefetchDraw, AllThreadsLeaveWhatOneThreadLeaves) {
     DrawTempDir dir;
@@ -83,7 +83,7 @@ TEST(PrefetchDraw, AllThreadsLeaveWhatOneThreadLeaves) {
                 damage(path);
             std::unique_ptr<MapHandle> map = MapHandle::open(path);
             ASSERT_TRUE(map);
-            ASSERT_EQ(map->source()->concurrentReads(), compression == TlmWriter::Bzip2);
+            ASSERT_TRUE(map->source()->concurrentReads()) << "both compressions are decoded ahead";
             const std::size_t tile = map->source()->tileBufferBytes();
             const std::vector<std::pair<int, int>> warm{{3, 2}, {5, 4}, {0, 0}, {9, 7}};
             struct Case {
