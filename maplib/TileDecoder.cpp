@@ -15,12 +15,10 @@ namespace {
 // function is compiled for (one, two or four of them).
 using Lane = uint8_t __attribute__((vector_size(64)));
 
-} // namespace
-
-// Compiled for three instruction sets, picked once when the program loads:
-// the wider the registers, the fewer instructions each code takes.
-__attribute__((target_clones("arch=x86-64-v4", "avx2", "default"))) bool
-RunLengthDecoder::run(const uint8_t* src, std::size_t srcLen, uint8_t* dst, std::size_t dstLen) {
+// The decoding itself, compiled into each of the functions below for the
+// instruction set that function is built for.
+__attribute__((always_inline)) inline bool decodeRuns(const uint8_t* src, std::size_t srcLen, uint8_t* dst,
+                                                      std::size_t dstLen) {
     // Literal and short repeat codes cover at most 128 bytes. While the source
     // has 132 bytes left and the target 128, every such code is written as
     // one 128-byte store of either the source bytes after it or its repeated
@@ -117,6 +115,45 @@ RunLengthDecoder::run(const uint8_t* src, std::size_t srcLen, uint8_t* dst, std:
     if (out < outEnd)
         std::memset(out, 0, std::size_t(outEnd - out));
     return ok;
+}
+
+using DecodeRuns = bool (*)(const uint8_t*, std::size_t, uint8_t*, std::size_t);
+
+bool decodeRunsPlain(const uint8_t* src, std::size_t srcLen, uint8_t* dst, std::size_t dstLen) {
+    return decodeRuns(src, srcLen, dst, dstLen);
+}
+
+#if defined(__x86_64__) || defined(__i386__)
+__attribute__((target("avx2"))) bool decodeRunsAvx2(const uint8_t* src, std::size_t srcLen, uint8_t* dst,
+                                                    std::size_t dstLen) {
+    return decodeRuns(src, srcLen, dst, dstLen);
+}
+
+__attribute__((target("avx512f,avx512bw"))) bool decodeRunsAvx512(const uint8_t* src, std::size_t srcLen, uint8_t* dst,
+                                                                  std::size_t dstLen) {
+    return decodeRuns(src, srcLen, dst, dstLen);
+}
+#endif
+
+// The widest registers the processor has: the wider, the fewer instructions
+// each code takes. Asked at the first decode rather than while the program
+// loads, where the sanitizers' run-time is not ready yet.
+DecodeRuns widestDecodeRuns() {
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw"))
+        return decodeRunsAvx512;
+    if (__builtin_cpu_supports("avx2"))
+        return decodeRunsAvx2;
+#endif
+    return decodeRunsPlain;
+}
+
+} // namespace
+
+bool RunLengthDecoder::run(const uint8_t* src, std::size_t srcLen, uint8_t* dst, std::size_t dstLen) {
+    static const DecodeRuns decode = widestDecodeRuns();
+    return decode(src, srcLen, dst, dstLen);
 }
 
 bool RunLengthDecoder::decode(const uint8_t* source, std::size_t sourceLen, uint8_t* target, std::size_t targetLen) {
