@@ -51,6 +51,8 @@ void decodeTile(ImageSource* source, std::size_t bytes, int column, int row, uin
 // context switch per tile on each side, more than the decoding it shared.
 constexpr std::chrono::microseconds SpinTime{30};
 
+// A pause between two looks, so that the lock is left to the others most of
+// the time.
 inline void relax() {
 #if defined(__x86_64__) || defined(__i386__)
     for (int i = 0; i < 16; ++i)
@@ -221,7 +223,9 @@ int TilePrefetch::threadCount() {
     return g_threadCount;
 }
 
-bool TilePrefetch::worthwhile(const ImageSource* source, std::size_t tileCount) {
+bool TilePrefetch::worthwhile(const ImageSource* source, std::size_t tileCount, double rowsShown) {
+    if (source->cheapTiles() && rowsShown > 0.25)
+        return false;
     return threadCount() > 1 && tileCount > 1 && source->concurrentReads();
 }
 

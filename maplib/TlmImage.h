@@ -22,6 +22,7 @@ public:
     // (the tile codec plug-in promises nothing about threads), so run-length
     // and bzip2 tiles may be read on several threads at once.
     bool concurrentReads() const override { return m_storedCompression == 1 || m_storedCompression == 2; }
+    bool cheapTiles() const override { return m_storedCompression <= 1; }
     bool isOpen() const override { return m_file.isOpen(); }
     void georefInfo(int& type, int& zone) const override;
 
@@ -35,7 +36,7 @@ public:
     const std::vector<uint32_t>& tileOffsets() const { return m_offsets; }
 
 private:
-    TlmImage() = default;
+    TlmImage();
     bool parse();
     bool parseFixedA();
     bool parseFixedB();
@@ -58,4 +59,7 @@ private:
     bool m_haveInfo = false;
     bool m_haveTiles = false;
     TileDecoder* m_decoder = nullptr;
+    // Tells this image's bytes in a thread's read-ahead buffer from those of
+    // an image that had the same address before.
+    uint64_t m_serial = 0;
 };

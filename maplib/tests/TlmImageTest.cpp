@@ -661,6 +661,60 @@ TEST(TlmImage, TilesOverwriteTheWholeBuffer) {
     EXPECT_TRUE(std::all_of(tile.begin() + 145, tile.end(), [](uint8_t v) { return v == 0; }));
 }
 
+// Stored bytes are read ahead for the next tiles of a row: tiles read in any
+// order decode the same, a map opened after another one (perhaps at the same
+// address, with the same tile layout) shows its own pixels, and a file cut
+// short after opening fails only the tiles it lost.
+TEST(TlmImage, ReadAheadServesOnlyThisFilesBytes) {
+    TempDir dir;
+    auto uniform = [](uint8_t value) {
+        Picture p;
+        p.width = 256;
+        p.height = 48;
+        p.rows.assign(std::size_t(p.width) * std::size_t(p.height), value);
+        return p;
+    };
+    const TlmWriter::Options o = options(TlmWriter::Variant::B, 1, 8);
+    const std::string seven = writeMap(dir, "7.tlm", uniform(7), o);
+    const std::string nine = writeMap(dir, "9.tlm", uniform(9), o);
+    for (int round = 0; round < 4; ++round) {
+        SourcePtr src = openMap(round % 2 ? nine : seven);
+        ASSERT_TRUE(src);
+        std::vector<uint8_t> tile(src->tileBufferBytes());
+        for (int c : {0, 7, 3, 4}) {
+            ASSERT_TRUE(src->readTile(c, 1, tile.data(), tile.size()));
+            EXPECT_EQ(tile[100], round % 2 ? 9 : 7) << "round " << round << " column " << c;
+        }
+    }
+    const Picture p = makePicture(256, 48, 8);
+    const std::string path = writeMap(dir, "p.tlm", p, o);
+    SourcePtr forward = openMap(path), backward = openMap(path);
+    ASSERT_TRUE(forward && backward);
+    std::vector<uint8_t> a(forward->tileBufferBytes()), b(a.size());
+    for (int i = 0; i < 24; ++i) {
+        ASSERT_TRUE(forward->readTile(i % 8, i / 8, a.data(), a.size()));
+        ASSERT_TRUE(backward->readTile(7 - i % 8, 2 - i / 8, b.data(), b.size()));
+        ASSERT_TRUE(backward->readTile(i % 8, i / 8, b.data(), b.size()));
+        EXPECT_EQ(a, b) << "tile " << i;
+    }
+    // Cut in the middle of the last row, after the map was opened and while
+    // the first tiles of that row are read ahead by nobody yet.
+    SourcePtr cut = openMap(path);
+    ASSERT_TRUE(cut);
+    std::vector<uint8_t> whole(a.size());
+    ASSERT_TRUE(cut->readTile(1, 2, whole.data(), whole.size()));
+    const std::vector<uint8_t> f = readFile(path);
+    const std::size_t table = 60 + 40 + 1024 + 4;
+    const uint32_t cutAt = getU32(f.data() + table + 4 * (2 * 8 + 5));
+    std::filesystem::resize_file(path, cutAt);
+    SourcePtr after = openMap(dir.path("7.tlm")); // another map in between
+    ASSERT_TRUE(after);
+    ASSERT_TRUE(after->readTile(0, 0, a.data(), a.size()));
+    EXPECT_TRUE(cut->readTile(4, 2, a.data(), a.size())) << "its bytes are all there";
+    EXPECT_FALSE(cut->readTile(5, 2, a.data(), a.size())) << "its bytes are gone";
+    EXPECT_TRUE(std::all_of(a.begin(), a.end(), [](uint8_t v) { return v == 0; }));
+}
+
 TEST(TlmImage, ReaderChosenByEnding) {
     TempDir dir;
     const Picture p = makePicture(16, 16, 8);
