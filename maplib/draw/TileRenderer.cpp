@@ -50,30 +50,6 @@ void axisWeights(int sourceCount, int targetCount, std::vector<int>& first, std:
     first[std::size_t(targetCount)] = int(weights.size());
 }
 
-// Asks for the cache lines of the stored lines `part` shows before they are
-// read. A tile decoded on another core arrives here line by line otherwise,
-// each fetch waiting for the one before; asked for all at once, the fetches
-// overlap. Costs next to nothing when the tile is in this core's cache.
-void prefetchLines(const TileLayout& t, const QRect& part) {
-    constexpr std::size_t Line = 64;
-    constexpr int MaxLines = 4096;
-    const int64_t first = int64_t(part.left()) * t.width / t.displayWidth;
-    const int64_t last = int64_t(part.right()) * t.width / t.displayWidth;
-    const std::size_t begin = std::size_t(first * t.bitCount / 8) & ~(Line - 1);
-    const std::size_t end = std::min(std::size_t((last + 1) * t.bitCount + 7) / 8, std::size_t(t.stride));
-    int lines = 0;
-    int previous = -1;
-    for (int row = 0; row < part.height() && lines < MaxLines; ++row) {
-        const int sy = int(int64_t(part.top() + row) * t.height / t.displayHeight);
-        if (sy == previous)
-            continue;
-        previous = sy;
-        const uint8_t* src = storedLine(t, sy);
-        for (std::size_t at = begin; at < end; at += Line, ++lines)
-            __builtin_prefetch(src + at);
-    }
-}
-
 } // namespace
 
 std::vector<uint32_t> colourTable(const std::vector<RgbQuad>& palette, int bitCount) {
@@ -93,8 +69,6 @@ QImage stretch(const TileLayout& t, const QRect& part, const uint32_t* colours, 
     const bool identity = t.displayWidth == t.width;
     const std::vector<int> xs = identity ? std::vector<int>() : columnMap(t, part);
     const int n = part.width();
-    if (n > 0)
-        prefetchLines(t, part);
     int previous = -1;
     for (int row = 0; row < part.height(); ++row) {
         const int dy = part.top() + row;
