@@ -15,7 +15,8 @@
 
 namespace {
 
-enum class SlotState : uint8_t { Pending, Running, Done, Dropped };
+// Abandoned: a worker decodes the tile, but the draw has gone past it.
+enum class SlotState : uint8_t { Pending, Running, Done, Dropped, Abandoned };
 
 struct Slot {
     int column = 0;
@@ -46,10 +47,15 @@ void decodeTile(ImageSource* source, std::size_t bytes, int column, int row, uin
 }
 
 // Tiles that decode in microseconds come and go faster than a thread can
-// sleep and be woken again: before a thread blocks it looks again for this
-// long, letting go of the lock in between. Blocking on every tile cost a
+// sleep and be woken again: before a thread blocks it looks again for a
+// while, letting go of the lock in between. Blocking on every tile cost a
 // context switch per tile on each side, more than the decoding it shared.
-constexpr std::chrono::microseconds SpinTime{30};
+// But when the machine is busy, the thread waited for may not be running at
+// all and the looking is wasted: each look that ends in blocking halves the
+// time of the next, each look that succeeds lengthens it again.
+constexpr int MinSpinMicros = 2;
+constexpr int MaxSpinMicros = 30;
+std::atomic<int> g_spinMicros{MaxSpinMicros};
 
 // A pause between two looks, so that the lock is left to the others most of
 // the time.
@@ -60,20 +66,24 @@ inline void relax() {
 #endif
 }
 
-// Waits on `lock` for `ready`, first spinning for SpinTime, then on
-// `condition`.
+// Waits on `lock` for `ready`, first looking again and again for a while,
+// then on `condition`.
 template <typename Ready>
 void await(std::unique_lock<std::mutex>& lock, std::condition_variable& condition, Ready ready) {
     if (ready())
         return;
-    const auto until = std::chrono::steady_clock::now() + SpinTime;
+    const int spin = g_spinMicros.load(std::memory_order_relaxed);
+    const auto until = std::chrono::steady_clock::now() + std::chrono::microseconds(spin);
     do {
         lock.unlock();
         relax();
         lock.lock();
-        if (ready())
+        if (ready()) {
+            g_spinMicros.store(std::min(MaxSpinMicros, spin + 4), std::memory_order_relaxed);
             return;
+        }
     } while (std::chrono::steady_clock::now() < until);
+    g_spinMicros.store(std::max(MinSpinMicros, spin / 2), std::memory_order_relaxed);
     condition.wait(lock, ready);
 }
 
@@ -104,6 +114,12 @@ struct TilePrefetch::Job {
     int workers = 0;      // pool threads allowed on this job
     int running = 0;      // pool threads decoding for it now
     bool waiting = false; // the drawing thread waits for a slot
+    // Tiles that decode about as fast as a thread is woken: the drawing
+    // thread decodes such a tile again itself rather than wait for a worker
+    // that has it, which on a busy machine may not even be running.
+    bool cheap = false;
+    // Buffers of abandoned slots, freed by the drawing thread.
+    std::vector<std::unique_ptr<uint8_t[]>> spare;
 
     static uint64_t key(int column, int row) { return uint64_t(uint32_t(column)) << 32 | uint32_t(row); }
 
@@ -203,7 +219,13 @@ private:
             decodeTile(job->source, job->bytes, column, row, buffer);
             lock.lock();
             --job->running;
-            job->slots[slot].state = SlotState::Done;
+            Slot& finished = job->slots[slot];
+            if (finished.state == SlotState::Abandoned) {
+                job->spare.push_back(std::move(finished.buffer));
+                finished.state = SlotState::Dropped;
+            } else {
+                finished.state = SlotState::Done;
+            }
             if (job->waiting || job->running == 0)
                 done.notify_all();
         }
@@ -237,6 +259,7 @@ TilePrefetch::TilePrefetch(ImageSource* source, std::vector<std::pair<int, int>>
     Job& job = *m_job;
     job.source = source;
     job.bytes = source->tileBufferBytes();
+    job.cheap = source->cheapTiles();
     job.slots.resize(tiles.size());
     for (std::size_t i = 0; i < tiles.size(); ++i) {
         job.slots[i].column = tiles[i].first;
@@ -286,7 +309,9 @@ std::unique_ptr<uint8_t[]> TilePrefetch::take(const ImageSource* source, int col
     // `next` and `allocated` change only on this thread.
     const std::size_t allocated = job.allocateUpTo(std::max(job.next, wanted + 1) + job.window);
     Pool& pool = Pool::instance();
+    std::vector<std::unique_ptr<uint8_t[]>> spare; // freed after the lock
     std::unique_lock lock(pool.mutex);
+    spare.swap(job.spare);
     job.allocated = std::max(job.allocated, allocated);
     if (wanted < job.next && job.slots[wanted].state != SlotState::Done)
         return nullptr;
@@ -294,7 +319,9 @@ std::unique_ptr<uint8_t[]> TilePrefetch::take(const ImageSource* source, int col
     std::vector<std::unique_ptr<uint8_t[]>> dropped;
     for (std::size_t i = job.next; i < wanted; ++i) {
         Slot& s = job.slots[i];
-        if (s.state != SlotState::Running) {
+        if (s.state == SlotState::Running) {
+            s.state = SlotState::Abandoned;
+        } else if (s.state != SlotState::Abandoned) {
             dropped.push_back(std::move(s.buffer));
             s.state = SlotState::Dropped;
         }
@@ -320,6 +347,10 @@ std::unique_ptr<uint8_t[]> TilePrefetch::take(const ImageSource* source, int col
         if (mine == job.slots.size()) {
             if (slot.state == SlotState::Dropped)
                 return nullptr;
+            if (job.cheap) {
+                slot.state = SlotState::Abandoned;
+                return nullptr; // the cache reads the tile itself
+            }
             // Only a worker can move the tile on from here: it is decoding it.
             job.waiting = true;
             await(lock, pool.done, [&] { return slot.state != SlotState::Running; });
