@@ -38,6 +38,10 @@ public:
     // targets). Readers that go through a plug-in or keep state between reads
     // say no.
     virtual bool concurrentReads() const { return false; }
+    // Whether a tile decodes about as fast as its pixels are read once
+    // (run-length tiles), so that decoding it on another core pays only
+    // where a draw reads a small part of each tile.
+    virtual bool cheapTiles() const { return false; }
     // Hides the layers whose bit in `mask` is clear: every palette entry of such
     // a layer takes the colour the pixel would have without that layer's bits.
     virtual void applyLayerMask(uint32_t mask, const BitmapInfoHeader& header, std::vector<RgbQuad>& palette) const;

@@ -3,6 +3,7 @@
 #include "ImageSource.h"
 #include "TilePrefetch.h"
 
+#include <iterator>
 #include <new>
 
 TileCache& TileCache::instance() {
@@ -35,19 +36,19 @@ bool TileCache::contains(const ImageSource* source, int column, int row) const {
 }
 
 void TileCache::makeRoom(std::size_t incoming) {
-    // What old entries may keep: the budget less the incoming tile. Entries are
-    // kept from the front while they fit; the first that does not fit and all
-    // behind it go.
-    std::size_t left = m_budget > incoming ? m_budget - incoming : 0;
-    auto it = m_entries.begin();
-    while (it != m_entries.end() && it->bytes <= left) {
-        left -= it->bytes;
-        ++it;
-    }
-    while (it != m_entries.end()) {
-        m_index.erase(it->key);
-        it = m_entries.erase(it);
-    }
+    // What old entries may keep: the budget less the incoming tile. The most
+    // recently used entries that fit stay; the rest go, oldest first. Keeping
+    // the byte sum makes this independent of the number of entries, which
+    // matters when a draw of many small tiles misses for each of them.
+    const std::size_t left = m_budget > incoming ? m_budget - incoming : 0;
+    while (!m_entries.empty() && m_bytes > left)
+        eraseEntry(std::prev(m_entries.end()));
+}
+
+TileCache::List::iterator TileCache::eraseEntry(List::iterator it) {
+    m_bytes -= it->bytes;
+    m_index.erase(it->key);
+    return m_entries.erase(it);
 }
 
 const uint8_t* TileCache::tile(ImageSource* source, int column, int row) {
@@ -67,6 +68,7 @@ const uint8_t* TileCache::tile(ImageSource* source, int column, int row) {
     }
     const Key key{source, column, row};
     m_entries.push_front(Entry{key, bytes, std::move(buffer)});
+    m_bytes += bytes;
     m_index[key] = m_entries.begin();
     return m_entries.front().buffer.get();
 }
@@ -74,8 +76,7 @@ const uint8_t* TileCache::tile(ImageSource* source, int column, int row) {
 void TileCache::removeSource(const ImageSource* source) {
     for (auto it = m_entries.begin(); it != m_entries.end();) {
         if (it->key.source == source) {
-            m_index.erase(it->key);
-            it = m_entries.erase(it);
+            it = eraseEntry(it);
         } else {
             ++it;
         }
@@ -85,6 +86,7 @@ void TileCache::removeSource(const ImageSource* source) {
 void TileCache::clear() {
     m_index.clear();
     m_entries.clear();
+    m_bytes = 0;
 }
 
 std::vector<TileCache::Key> TileCache::keys() const {
@@ -93,11 +95,4 @@ std::vector<TileCache::Key> TileCache::keys() const {
     for (const Entry& e : m_entries)
         result.push_back(e.key);
     return result;
-}
-
-std::size_t TileCache::cachedBytes() const {
-    std::size_t sum = 0;
-    for (const Entry& e : m_entries)
-        sum += e.bytes;
-    return sum;
 }

@@ -34,7 +34,7 @@ public:
     void clear();
 
     std::size_t entryCount() const { return m_entries.size(); }
-    std::size_t cachedBytes() const;
+    std::size_t cachedBytes() const { return m_bytes; }
     std::size_t budget() const { return m_budget; }
     // Takes effect at the next miss; entries are not dropped before.
     void setBudget(std::size_t budget) { m_budget = budget; }
@@ -68,9 +68,11 @@ private:
     using List = std::list<Entry>;
 
     void makeRoom(std::size_t incoming);
+    List::iterator eraseEntry(List::iterator it);
 
     std::size_t m_budget;
     List m_entries;
     std::unordered_map<Key, List::iterator, KeyHash> m_index;
+    std::size_t m_bytes = 0; // sum of the entries' bytes
     TilePrefetch* m_prefetch = nullptr;
 };

@@ -3,8 +3,10 @@
 #include <cstddef>
 #include <cstdint>
 
-// Turns the stored bytes of one compressed tile into its decoded pixels. A
-// decoder reports failure; the caller then clears the tile to zeros.
+// Turns the stored bytes of one compressed tile into its decoded pixels. On
+// success the whole target is written: the decoded bytes, then zeros up to
+// targetLen. A decoder reports failure; the caller then clears the tile to
+// zeros.
 class TileDecoder {
 public:
     virtual ~TileDecoder() = default;
@@ -18,8 +20,8 @@ public:
 // Compression 1. Control byte c: below 0x80 a literal run of c + 1 bytes;
 // 0x80..0xFE the next byte c − 126 times; 0xFF a uint16 count and a byte, the
 // byte count + 129 times. Runs that pass the end of the source or the target
-// are clipped and the decoding fails; target bytes left over are fine (they
-// may be cleared to zero).
+// are clipped and the decoding fails; target bytes left over are fine and
+// cleared to zero, after a failure too.
 class RunLengthDecoder : public TileDecoder {
 public:
     bool decode(const uint8_t* source, std::size_t sourceLen, uint8_t* target, std::size_t targetLen) override;

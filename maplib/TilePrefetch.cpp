@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <list>
 #include <mutex>
@@ -14,7 +15,8 @@
 
 namespace {
 
-enum class SlotState : uint8_t { Pending, Running, Done, Dropped };
+// Abandoned: a worker decodes the tile, but the draw has gone past it.
+enum class SlotState : uint8_t { Pending, Running, Done, Dropped, Abandoned };
 
 struct Slot {
     int column = 0;
@@ -30,15 +32,59 @@ int defaultThreads() {
 
 std::atomic<int> g_threadCount{defaultThreads()};
 
-// Decoded tiles held ahead of the draw, so that memory stays bounded however
-// many tiles a view has.
-constexpr std::size_t AheadBytes = 0x1000000; // 16 MiB
+// Decoded tiles held ahead of the draw: memory stays bounded however many
+// tiles a view has, and a tile decoded on another core is still in that
+// core's cache when the draw reads it. Run further ahead, the decoders push
+// the tiles out to main memory first, and reading them back costs the
+// drawing thread more than the decoding it was spared.
+constexpr std::size_t AheadBytes = 0x100000; // 1 MiB
 
 void decodeTile(ImageSource* source, std::size_t bytes, int column, int row, uint8_t* buffer) {
     if (buffer) {
         buffer[bytes] = 0;
         source->readTile(column, row, buffer, bytes);
     }
+}
+
+// Tiles that decode in microseconds come and go faster than a thread can
+// sleep and be woken again: before a thread blocks it looks again for a
+// while, letting go of the lock in between. Blocking on every tile cost a
+// context switch per tile on each side, more than the decoding it shared.
+// But when the machine is busy, the thread waited for may not be running at
+// all and the looking is wasted: each look that ends in blocking halves the
+// time of the next, each look that succeeds lengthens it again.
+constexpr int MinSpinMicros = 2;
+constexpr int MaxSpinMicros = 30;
+std::atomic<int> g_spinMicros{MaxSpinMicros};
+
+// A pause between two looks, so that the lock is left to the others most of
+// the time.
+inline void relax() {
+#if defined(__x86_64__) || defined(__i386__)
+    for (int i = 0; i < 16; ++i)
+        __builtin_ia32_pause();
+#endif
+}
+
+// Waits on `lock` for `ready`, first looking again and again for a while,
+// then on `condition`.
+template <typename Ready>
+void await(std::unique_lock<std::mutex>& lock, std::condition_variable& condition, Ready ready) {
+    if (ready())
+        return;
+    const int spin = g_spinMicros.load(std::memory_order_relaxed);
+    const auto until = std::chrono::steady_clock::now() + std::chrono::microseconds(spin);
+    do {
+        lock.unlock();
+        relax();
+        lock.lock();
+        if (ready()) {
+            g_spinMicros.store(std::min(MaxSpinMicros, spin + 4), std::memory_order_relaxed);
+            return;
+        }
+    } while (std::chrono::steady_clock::now() < until);
+    g_spinMicros.store(std::max(MinSpinMicros, spin / 2), std::memory_order_relaxed);
+    condition.wait(lock, ready);
 }
 
 } // namespace
@@ -68,6 +114,12 @@ struct TilePrefetch::Job {
     int workers = 0;      // pool threads allowed on this job
     int running = 0;      // pool threads decoding for it now
     bool waiting = false; // the drawing thread waits for a slot
+    // Tiles that decode about as fast as a thread is woken: the drawing
+    // thread decodes such a tile again itself rather than wait for a worker
+    // that has it, which on a busy machine may not even be running.
+    bool cheap = false;
+    // Buffers of abandoned slots, freed by the drawing thread.
+    std::vector<std::unique_ptr<uint8_t[]>> spare;
 
     static uint64_t key(int column, int row) { return uint64_t(uint32_t(column)) << 32 | uint32_t(row); }
 
@@ -141,7 +193,7 @@ private:
             std::shared_ptr<TilePrefetch::Job> job;
             std::size_t slot = 0;
             ++idle;
-            work.wait(lock, [&] {
+            await(lock, work, [&] {
                 if (m_stop)
                     return true;
                 for (const auto& j : jobs) {
@@ -167,7 +219,13 @@ private:
             decodeTile(job->source, job->bytes, column, row, buffer);
             lock.lock();
             --job->running;
-            job->slots[slot].state = SlotState::Done;
+            Slot& finished = job->slots[slot];
+            if (finished.state == SlotState::Abandoned) {
+                job->spare.push_back(std::move(finished.buffer));
+                finished.state = SlotState::Dropped;
+            } else {
+                finished.state = SlotState::Done;
+            }
             if (job->waiting || job->running == 0)
                 done.notify_all();
         }
@@ -187,7 +245,9 @@ int TilePrefetch::threadCount() {
     return g_threadCount;
 }
 
-bool TilePrefetch::worthwhile(const ImageSource* source, std::size_t tileCount) {
+bool TilePrefetch::worthwhile(const ImageSource* source, std::size_t tileCount, double rowsShown) {
+    if (source->cheapTiles() && rowsShown > 0.25)
+        return false;
     return threadCount() > 1 && tileCount > 1 && source->concurrentReads();
 }
 
@@ -199,6 +259,7 @@ TilePrefetch::TilePrefetch(ImageSource* source, std::vector<std::pair<int, int>>
     Job& job = *m_job;
     job.source = source;
     job.bytes = source->tileBufferBytes();
+    job.cheap = source->cheapTiles();
     job.slots.resize(tiles.size());
     for (std::size_t i = 0; i < tiles.size(); ++i) {
         job.slots[i].column = tiles[i].first;
@@ -248,7 +309,9 @@ std::unique_ptr<uint8_t[]> TilePrefetch::take(const ImageSource* source, int col
     // `next` and `allocated` change only on this thread.
     const std::size_t allocated = job.allocateUpTo(std::max(job.next, wanted + 1) + job.window);
     Pool& pool = Pool::instance();
+    std::vector<std::unique_ptr<uint8_t[]>> spare; // freed after the lock
     std::unique_lock lock(pool.mutex);
+    spare.swap(job.spare);
     job.allocated = std::max(job.allocated, allocated);
     if (wanted < job.next && job.slots[wanted].state != SlotState::Done)
         return nullptr;
@@ -256,7 +319,9 @@ std::unique_ptr<uint8_t[]> TilePrefetch::take(const ImageSource* source, int col
     std::vector<std::unique_ptr<uint8_t[]>> dropped;
     for (std::size_t i = job.next; i < wanted; ++i) {
         Slot& s = job.slots[i];
-        if (s.state != SlotState::Running) {
+        if (s.state == SlotState::Running) {
+            s.state = SlotState::Abandoned;
+        } else if (s.state != SlotState::Abandoned) {
             dropped.push_back(std::move(s.buffer));
             s.state = SlotState::Dropped;
         }
@@ -282,8 +347,13 @@ std::unique_ptr<uint8_t[]> TilePrefetch::take(const ImageSource* source, int col
         if (mine == job.slots.size()) {
             if (slot.state == SlotState::Dropped)
                 return nullptr;
+            if (job.cheap) {
+                slot.state = SlotState::Abandoned;
+                return nullptr; // the cache reads the tile itself
+            }
+            // Only a worker can move the tile on from here: it is decoding it.
             job.waiting = true;
-            pool.done.wait(lock);
+            await(lock, pool.done, [&] { return slot.state != SlotState::Running; });
             job.waiting = false;
             continue;
         }

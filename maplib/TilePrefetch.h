@@ -36,8 +36,12 @@ public:
     TilePrefetch(const TilePrefetch&) = delete;
     TilePrefetch& operator=(const TilePrefetch&) = delete;
 
-    // Whether a draw of `tileCount` tiles of `source` is worth prefetching.
-    static bool worthwhile(const ImageSource* source, std::size_t tileCount);
+    // Whether a draw of `tileCount` tiles of `source` that reads `rowsShown`
+    // of the rows of each tile (the zoom, up to 1) is worth prefetching. A
+    // tile decoded on another core reaches the drawing core line by line,
+    // which costs about as much as decoding a run-length tile there: such
+    // tiles are prefetched only when zoomed out to a quarter or less.
+    static bool worthwhile(const ImageSource* source, std::size_t tileCount, double rowsShown);
 
     // The decoded tile buffer (source->tileBufferBytes() + 1 bytes, the last
     // one 0), or null when the tile is not one of this prefetch or no memory

@@ -4,17 +4,35 @@
 #include "TileDecoder.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <memory>
 #include <new>
 
 namespace {
+// Stored bytes read in one go when a tile is read: the tiles after it in the
+// same tile row come along, since a draw asks for them next. One read of
+// several small run-length tiles costs less than a read each.
+constexpr uint32_t ReadAheadBytes = 0x8000;
+
+std::atomic<uint64_t> g_nextSerial{1};
+
+// Stored bytes of one image read ahead, per thread: tiles may be read on
+// several threads at once (see concurrentReads).
+struct ReadAhead {
+    uint64_t serial = 0; // of the image, 0 for none
+    uint64_t begin = 0;  // file offset of bytes[0]
+    std::vector<uint8_t> bytes;
+};
+
 // Longest info block (tile header and palette) a file may declare.
 constexpr uint32_t MaxInfoLength = 0xFFFF;
 // Longest skip block of the fixed-header variants.
 constexpr uint32_t MaxSkipLength = 0x80000000u;
 } // namespace
+
+TlmImage::TlmImage() : m_serial(g_nextSerial++) {}
 
 TlmImage* TlmImage::open(const std::string& path) {
     std::unique_ptr<TlmImage> image(new TlmImage);
@@ -279,27 +297,54 @@ void TlmImage::georefInfo(int& type, int& zone) const {
 }
 
 bool TlmImage::readTile(int column, int row, uint8_t* target, std::size_t targetLen) {
-    std::memset(target, 0, targetLen);
-    if (column < 0 || row < 0 || column >= m_tilesPerRow || row >= m_tileRows || targetLen < m_tileBufferBytes)
+    if (column < 0 || row < 0 || column >= m_tilesPerRow || row >= m_tileRows || targetLen < m_tileBufferBytes) {
+        std::memset(target, 0, targetLen);
         return false;
+    }
     const uint64_t index = uint64_t(column) + uint64_t(row) * uint64_t(m_tilesPerRow);
     if (!m_compressed) {
+        std::memset(target, 0, targetLen);
         const uint64_t offset = uint64_t(m_dataOffset) + index * uint64_t(m_tileBytes);
         return m_file.readAt(offset, target, std::size_t(m_tileBytes)) == std::size_t(m_tileBytes);
     }
+    // A decoder writes its whole target, so only what lies beyond it (and a
+    // tile that fails) needs clearing here: clearing the tile first would
+    // write every byte twice.
+    if (targetLen > m_tileBufferBytes)
+        std::memset(target + m_tileBufferBytes, 0, targetLen - m_tileBufferBytes);
     const uint32_t begin = m_offsets[index];
     const uint32_t length = m_offsets[index + 1] - begin;
-    // One buffer for the stored bytes per thread: tiles may be read on
-    // several threads at once (see concurrentReads).
-    thread_local std::vector<uint8_t> scratch;
-    try {
-        scratch.resize(length);
-    } catch (const std::bad_alloc&) {
-        return false;
+    thread_local ReadAhead ahead;
+    const uint8_t* stored;
+    if (ahead.serial == m_serial && begin >= ahead.begin &&
+        begin + uint64_t(length) <= ahead.begin + ahead.bytes.size()) {
+        stored = ahead.bytes.data() + (begin - ahead.begin);
+    } else {
+        // This tile and those after it in its row that fit the read-ahead.
+        const uint64_t rowEnd = (index / uint64_t(m_tilesPerRow) + 1) * uint64_t(m_tilesPerRow);
+        uint64_t last = index + 1;
+        while (last < rowEnd && m_offsets[last + 1] - begin <= ReadAheadBytes)
+            ++last;
+        const uint32_t span = m_offsets[last] - begin;
+        ahead.serial = 0;
+        try {
+            ahead.bytes.resize(span);
+        } catch (const std::bad_alloc&) {
+            std::memset(target, 0, targetLen);
+            return false;
+        }
+        // A file cut short since it was opened fails only the tiles it lost.
+        const std::size_t got = m_file.readAt(begin, ahead.bytes.data(), span);
+        if (got < length) {
+            std::memset(target, 0, targetLen);
+            return false;
+        }
+        ahead.bytes.resize(got);
+        ahead.serial = m_serial;
+        ahead.begin = begin;
+        stored = ahead.bytes.data();
     }
-    if (m_file.readAt(begin, scratch.data(), length) != length)
-        return false;
-    if (!m_decoder->decode(scratch.data(), length, target, m_tileBufferBytes)) {
+    if (!m_decoder->decode(stored, length, target, m_tileBufferBytes)) {
         std::memset(target, 0, targetLen);
         return false;
     }

@@ -19,11 +19,10 @@ public:
 
     bool readTile(int column, int row, uint8_t* target, std::size_t targetLen) override;
     // Tiles are read with positioned reads and decoded without shared state
-    // (the tile codec plug-in promises nothing about threads). Only bzip2
-    // tiles are worth handing to other threads: run-length tiles decode
-    // about as fast as they are drawn, and handing them over cost a draw
-    // more than it saved.
-    bool concurrentReads() const override { return m_storedCompression == 2; }
+    // (the tile codec plug-in promises nothing about threads), so run-length
+    // and bzip2 tiles may be read on several threads at once.
+    bool concurrentReads() const override { return m_storedCompression == 1 || m_storedCompression == 2; }
+    bool cheapTiles() const override { return m_storedCompression <= 1; }
     bool isOpen() const override { return m_file.isOpen(); }
     void georefInfo(int& type, int& zone) const override;
 
@@ -37,7 +36,7 @@ public:
     const std::vector<uint32_t>& tileOffsets() const { return m_offsets; }
 
 private:
-    TlmImage() = default;
+    TlmImage();
     bool parse();
     bool parseFixedA();
     bool parseFixedB();
@@ -60,4 +59,7 @@ private:
     bool m_haveInfo = false;
     bool m_haveTiles = false;
     TileDecoder* m_decoder = nullptr;
+    // Tells this image's bytes in a thread's read-ahead buffer from those of
+    // an image that had the same address before.
+    uint64_t m_serial = 0;
 };

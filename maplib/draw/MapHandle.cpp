@@ -389,10 +389,13 @@ void MapHandle::drawSingle(QPainter& painter, const QRect& area, int mapX, int m
         return m_layerMask == 0 || shown.contains(displayKey(column, row)) || tiles.contains(m_source, column, row);
     };
 
+    // Area averaging reads every row of a tile whatever the zoom.
+    const bool averaged = m_highQuality && m_header.biBitCount == 8 && !(tdw == tw && tdh == th);
+    const double rowsShown = averaged ? 1.0 : double(tdh) / th;
     // The tiles the second pass will load are decoded ahead on all cores,
     // from now on, while the known ones are drawn.
     std::optional<TilePrefetch> prefetch;
-    if (m_layerMask != 0 && TilePrefetch::worthwhile(m_source, std::size_t(count))) {
+    if (m_layerMask != 0 && TilePrefetch::worthwhile(m_source, std::size_t(count), rowsShown)) {
         std::vector<std::pair<int, int>> wanted;
         for (int64_t r = r0; r <= r1; ++r) {
             for (int64_t c = c0; c <= c1; ++c) {

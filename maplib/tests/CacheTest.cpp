@@ -78,7 +78,34 @@ TEST(TileCache, EvictionKeepsTheMostRecentWithinTheBudget) {
     tiny.tile(src, 1, 0);
     EXPECT_EQ(tiny.entryCount(), 1u);
     EXPECT_TRUE(tiny.contains(src, 1, 0));
+    // The byte count follows every way an entry goes: eviction, removal of
+    // its source, clearing.
+    ImageSource* big = ImageSource::open(writeSheet(dir, "c.tlm", 64, 64, 3));
+    ASSERT_TRUE(big);
+    TileCache mixed(8 * t);
+    for (int c = 0; c < 4; ++c) {
+        mixed.tile(src, c, 0);
+        mixed.tile(big, c, 1);
+    }
+    EXPECT_EQ(mixed.cachedBytes(), 8 * t);
+    mixed.tile(src, 0, 2); // evicts (0,0) of src
+    EXPECT_EQ(mixed.entryCount(), 8u);
+    EXPECT_FALSE(mixed.contains(src, 0, 0));
+    mixed.removeSource(big);
+    EXPECT_EQ(mixed.entryCount(), 4u);
+    EXPECT_EQ(mixed.cachedBytes(), 4 * t);
+    mixed.setBudget(2 * t);
+    mixed.tile(src, 1, 2); // room for one old tile: the newest, (0,2)
+    EXPECT_EQ(mixed.cachedBytes(), 2 * t);
+    EXPECT_TRUE(mixed.contains(src, 0, 2));
+    mixed.clear();
+    EXPECT_EQ(mixed.cachedBytes(), 0u);
+    mixed.tile(src, 3, 3);
+    EXPECT_EQ(mixed.cachedBytes(), t);
+    mixed.clear();
+    big->release();
     cache.removeSource(src);
+    EXPECT_EQ(cache.cachedBytes(), 0u);
     tiny.removeSource(src);
     src->release();
 }

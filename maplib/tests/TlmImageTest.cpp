@@ -460,7 +460,11 @@ bool referenceRunLength(const uint8_t* src, std::size_t srcLen, uint8_t* dst, st
 } // namespace
 
 // The fast decoder agrees with the plain rules on random streams, including
-// its writes past short runs, which must not show in the result.
+// its writes past short runs, which must not show in the result: the target
+// starts out as garbage, and what the codes leave of it must come out zero.
+// Long streams go through the wide stores, short ones only through the
+// careful loop; every stream is also decoded into targets that end exactly
+// at its decoded length and a few bytes around it, and cut at random points.
 TEST(TlmImage, RunLengthDecoderMatchesThePlainRules) {
     uint32_t state = 12345;
     auto next = [&] {
@@ -468,21 +472,119 @@ TEST(TlmImage, RunLengthDecoderMatchesThePlainRules) {
         return state >> 8;
     };
     int successes = 0;
-    for (int round = 0; round < 3000; ++round) {
-        std::vector<uint8_t> src(next() % 400);
-        for (uint8_t& b : src) {
-            const uint32_t r = next();
-            b = uint8_t(r % 4 == 0 ? 0x80 + (r >> 4) % 0x7F : (r % 4 == 1 ? (r >> 4) % 40 : r >> 4));
-        }
-        const std::size_t dstLen = next() % 3000;
-        std::vector<uint8_t> fast(dstLen, 0), plain(dstLen, 0);
-        const bool a = RunLengthDecoder::run(src.data(), src.size(), fast.data(), dstLen);
-        const bool b = referenceRunLength(src.data(), src.size(), plain.data(), dstLen);
-        ASSERT_EQ(a, b) << "round " << round;
-        ASSERT_EQ(fast, plain) << "round " << round;
+    int exactFits = 0;
+    auto compare = [&](const std::vector<uint8_t>& src, std::size_t srcLen, std::size_t dstLen, int round) {
+        std::vector<uint8_t> fast(dstLen + 1, 0xA5), plain(dstLen + 1, 0);
+        plain[dstLen] = 0xA5; // the byte after the target stays untouched
+        const bool a = RunLengthDecoder::run(src.data(), srcLen, fast.data(), dstLen);
+        const bool b = referenceRunLength(src.data(), srcLen, plain.data(), dstLen);
+        EXPECT_EQ(a, b) << "round " << round << " source " << srcLen << " target " << dstLen;
+        EXPECT_TRUE(fast == plain) << "round " << round << " source " << srcLen << " target " << dstLen;
         successes += a ? 1 : 0;
+        return a == b && fast == plain;
+    };
+    for (int round = 0; round < 3000; ++round) {
+        const bool longStream = round % 2 == 1;
+        // Whole codes as a map tile has them: short literals, repeats of
+        // every length class, now and then a long run; a quarter of the
+        // streams then go on with random bytes.
+        const std::size_t size = next() % (longStream ? 3000 : 400);
+        std::vector<uint8_t> src;
+        while (src.size() < size) {
+            const uint32_t r = next();
+            switch (r % 6) {
+            case 0:
+            case 1:
+            case 2:
+                src.push_back(uint8_t(0x80 + (r >> 4) % 0x7F)); // repeat of 2..128
+                src.push_back(uint8_t(r >> 12));
+                break;
+            case 3:
+            case 4: {
+                const uint8_t c = uint8_t(r % 12 == 3 ? (r >> 4) % 0x80 : (r >> 4) % 6); // literal
+                src.push_back(c);
+                for (int i = 0; i <= c; ++i)
+                    src.push_back(uint8_t(next()));
+                break;
+            }
+            default:
+                src.insert(src.end(), {0xFF, uint8_t((r >> 4) % 300), uint8_t((r >> 4) % 300 / 256), uint8_t(r >> 12)});
+            }
+        }
+        if (round % 4 == 0) {
+            for (int i = int(next() % 200); i > 0; --i)
+                src.push_back(uint8_t(next()));
+        }
+        std::vector<uint8_t> probe(200000);
+        const std::size_t decoded = [&] {
+            std::size_t n = 0;
+            // The length the codes decode to, where they decode at all.
+            if (!referenceRunLength(src.data(), src.size(), probe.data(), probe.size()))
+                return std::size_t(0);
+            for (std::size_t in = 0; in < src.size();) {
+                const uint8_t c = src[in];
+                if (c < 0x80) {
+                    n += c + 1u;
+                    in += c + 2u;
+                } else if (c != 0xFF) {
+                    n += c - 126u;
+                    in += 2;
+                } else {
+                    n += std::size_t(src[in + 1] | (src[in + 2] << 8)) + 129;
+                    in += 4;
+                }
+            }
+            return n;
+        }();
+        if (!compare(src, src.size(), next() % (longStream ? 20000 : 3000), round))
+            return;
+        if (decoded > 0) {
+            ++exactFits;
+            for (std::size_t d : {decoded, decoded - 1, decoded + 1, decoded + 63, decoded + 128})
+                if (!compare(src, src.size(), d, round))
+                    return;
+        }
+        if (!src.empty() && !compare(src, next() % src.size(), decoded + 1, round))
+            return;
     }
-    EXPECT_GT(successes, 80) << "the streams must also exercise complete decodes";
+    EXPECT_GT(successes, 1000) << "the streams must also exercise complete decodes";
+    EXPECT_GT(exactFits, 300);
+}
+
+// The runs the writer's coder makes for boundary lengths, each ending exactly
+// at the end of the target, decode through the wide stores as well as the
+// careful loop; targets one byte short fail and leave only zeros after the
+// bytes that fit.
+TEST(TlmImage, RunLengthBoundaryRunsAtTheTargetEnd) {
+    for (int length : {1, 2, 3, 15, 16, 17, 63, 64, 65, 127, 128, 129, 130, 191, 192, 193, 257, 4096, 65664, 65665}) {
+        for (bool literal : {false, true}) {
+            // A long prefix of mixed runs first, so that the run under test
+            // is reached by the wide-store loop when it comes early enough.
+            std::vector<uint8_t> data;
+            for (int i = 0; i < 3000; ++i)
+                data.push_back(uint8_t(i % 7 == 0 ? i : (i / 40) % 5));
+            for (int i = 0; i < length; ++i)
+                data.push_back(literal ? uint8_t(i * 13 + 1) : uint8_t(0xC3));
+            std::vector<uint8_t> coded;
+            TlmWriter::encodeRunLength(data.data(), data.size(), coded);
+            SCOPED_TRACE(testing::Message() << "length " << length << " literal " << literal);
+            std::vector<uint8_t> out(data.size() + 1, 0x5A);
+            EXPECT_TRUE(RunLengthDecoder::run(coded.data(), coded.size(), out.data(), data.size()));
+            EXPECT_TRUE(std::equal(data.begin(), data.end(), out.begin()));
+            EXPECT_EQ(out.back(), 0x5A) << "nothing written past the target";
+            std::fill(out.begin(), out.end(), 0x5A);
+            EXPECT_FALSE(RunLengthDecoder::run(coded.data(), coded.size(), out.data(), data.size() - 1));
+            EXPECT_TRUE(std::equal(data.begin(), data.end() - 1, out.begin()));
+            EXPECT_EQ(out[data.size() - 1], 0x5A);
+            // The same stream alone, with nothing before it.
+            std::vector<uint8_t> alone;
+            TlmWriter::encodeRunLength(data.data() + 3000, std::size_t(length), alone);
+            std::vector<uint8_t> single(std::size_t(length) + 7, 0x5A);
+            EXPECT_TRUE(RunLengthDecoder::run(alone.data(), alone.size(), single.data(), single.size()));
+            EXPECT_TRUE(std::equal(data.begin() + 3000, data.end(), single.begin()));
+            EXPECT_TRUE(std::all_of(single.end() - 7, single.end(), [](uint8_t v) { return v == 0; }));
+        }
+    }
 }
 
 TEST(TlmImage, DamagedTilesDecodeToZeros) {
@@ -521,6 +623,96 @@ TEST(TlmImage, DamagedTilesDecodeToZeros) {
     std::vector<uint8_t> tile(src->tileBufferBytes(), 0xAA);
     EXPECT_FALSE(src->readTile(1, 1, tile.data(), tile.size()));
     EXPECT_TRUE(std::all_of(tile.end() - 100, tile.end(), [](uint8_t v) { return v == 0; }));
+}
+
+// A tile read into a used buffer, larger than a tile, leaves nothing of the
+// old contents: not past the tile, not after codes that end before the tile
+// does, not after a decode that fails.
+TEST(TlmImage, TilesOverwriteTheWholeBuffer) {
+    TempDir dir;
+    Picture p;
+    p.width = 64;
+    p.height = 32;
+    p.rows.assign(std::size_t(p.width) * std::size_t(p.height), 7);
+    for (uint32_t compression : {0u, 1u, 2u}) {
+        SCOPED_TRACE(testing::Message() << "compression " << compression);
+        const std::string path = writeMap(dir, "w.tlm", p, options(TlmWriter::Variant::B, compression, 8));
+        SourcePtr src = openMap(path);
+        ASSERT_TRUE(src);
+        std::vector<uint8_t> tile(src->tileBufferBytes() + 40, 0xAA);
+        EXPECT_TRUE(src->readTile(1, 1, tile.data(), tile.size()));
+        EXPECT_EQ(std::count(tile.begin(), tile.begin() + 32 * 16, 7), 32 * 16);
+        EXPECT_TRUE(std::all_of(tile.begin() + 32 * 16, tile.end(), [](uint8_t v) { return v == 0; }));
+    }
+    // Tile 0 cut to its first code: a run of sevens shorter than the tile.
+    const std::string path = writeMap(dir, "s.tlm", p, options(TlmWriter::Variant::B, 1, 8));
+    std::vector<uint8_t> f = readFile(path);
+    const std::size_t table = 60 + 40 + 1024 + 4;
+    const uint32_t t0 = getU32(f.data() + table);
+    ASSERT_EQ(f[t0], 0xFF) << "one long run for the whole tile";
+    f[t0 + 1] = 0x10; // 0x10 + 129 = 145 bytes
+    f[t0 + 2] = 0x00;
+    writeFile(dir.path("short.tlm"), f);
+    SourcePtr src = openMap(dir.path("short.tlm"));
+    ASSERT_TRUE(src);
+    std::vector<uint8_t> tile(src->tileBufferBytes() + 40, 0xAA);
+    EXPECT_TRUE(src->readTile(0, 0, tile.data(), tile.size()));
+    EXPECT_EQ(std::count(tile.begin(), tile.begin() + 145, 7), 145);
+    EXPECT_TRUE(std::all_of(tile.begin() + 145, tile.end(), [](uint8_t v) { return v == 0; }));
+}
+
+// Stored bytes are read ahead for the next tiles of a row: tiles read in any
+// order decode the same, a map opened after another one (perhaps at the same
+// address, with the same tile layout) shows its own pixels, and a file cut
+// short after opening fails only the tiles it lost.
+TEST(TlmImage, ReadAheadServesOnlyThisFilesBytes) {
+    TempDir dir;
+    auto uniform = [](uint8_t value) {
+        Picture p;
+        p.width = 256;
+        p.height = 48;
+        p.rows.assign(std::size_t(p.width) * std::size_t(p.height), value);
+        return p;
+    };
+    const TlmWriter::Options o = options(TlmWriter::Variant::B, 1, 8);
+    const std::string seven = writeMap(dir, "7.tlm", uniform(7), o);
+    const std::string nine = writeMap(dir, "9.tlm", uniform(9), o);
+    for (int round = 0; round < 4; ++round) {
+        SourcePtr src = openMap(round % 2 ? nine : seven);
+        ASSERT_TRUE(src);
+        std::vector<uint8_t> tile(src->tileBufferBytes());
+        for (int c : {0, 7, 3, 4}) {
+            ASSERT_TRUE(src->readTile(c, 1, tile.data(), tile.size()));
+            EXPECT_EQ(tile[100], round % 2 ? 9 : 7) << "round " << round << " column " << c;
+        }
+    }
+    const Picture p = makePicture(256, 48, 8);
+    const std::string path = writeMap(dir, "p.tlm", p, o);
+    SourcePtr forward = openMap(path), backward = openMap(path);
+    ASSERT_TRUE(forward && backward);
+    std::vector<uint8_t> a(forward->tileBufferBytes()), b(a.size());
+    for (int i = 0; i < 24; ++i) {
+        ASSERT_TRUE(forward->readTile(i % 8, i / 8, a.data(), a.size()));
+        ASSERT_TRUE(backward->readTile(7 - i % 8, 2 - i / 8, b.data(), b.size()));
+        ASSERT_TRUE(backward->readTile(i % 8, i / 8, b.data(), b.size()));
+        EXPECT_EQ(a, b) << "tile " << i;
+    }
+    // Cut in the middle of the last row, after the map was opened and while
+    // the first tiles of that row are read ahead by nobody yet.
+    SourcePtr cut = openMap(path);
+    ASSERT_TRUE(cut);
+    std::vector<uint8_t> whole(a.size());
+    ASSERT_TRUE(cut->readTile(1, 2, whole.data(), whole.size()));
+    const std::vector<uint8_t> f = readFile(path);
+    const std::size_t table = 60 + 40 + 1024 + 4;
+    const uint32_t cutAt = getU32(f.data() + table + 4 * (2 * 8 + 5));
+    std::filesystem::resize_file(path, cutAt);
+    SourcePtr after = openMap(dir.path("7.tlm")); // another map in between
+    ASSERT_TRUE(after);
+    ASSERT_TRUE(after->readTile(0, 0, a.data(), a.size()));
+    EXPECT_TRUE(cut->readTile(4, 2, a.data(), a.size())) << "its bytes are all there";
+    EXPECT_FALSE(cut->readTile(5, 2, a.data(), a.size())) << "its bytes are gone";
+    EXPECT_TRUE(std::all_of(a.begin(), a.end(), [](uint8_t v) { return v == 0; }));
 }
 
 TEST(TlmImage, ReaderChosenByEnding) {

@@ -64,8 +64,8 @@ Outcome drawWith(int threads, MapHandle& map, double zoom, std::size_t budget, i
 
 // Decoding ahead on several threads changes nothing a draw leaves behind:
 // the pixels, the tiles in the cache and their order (so also what was
-// evicted during the draw), the abort questions, for bzip2 tiles (decoded
-// ahead) and run-length tiles (decoded in place), damaged tiles, a partly
+// evicted during the draw), the abort questions, for bzip2 and run-length
+// tiles, damaged tiles, a partly
 // warm cache, eviction within one draw and an abort in the middle.
 TEST(PrefetchDraw, AllThreadsLeaveWhatOneThreadLeaves) {
     DrawTempDir dir;
@@ -83,7 +83,7 @@ TEST(PrefetchDraw, AllThreadsLeaveWhatOneThreadLeaves) {
                 damage(path);
             std::unique_ptr<MapHandle> map = MapHandle::open(path);
             ASSERT_TRUE(map);
-            ASSERT_EQ(map->source()->concurrentReads(), compression == TlmWriter::Bzip2);
+            ASSERT_TRUE(map->source()->concurrentReads()) << "both compressions are decoded ahead";
             const std::size_t tile = map->source()->tileBufferBytes();
             const std::vector<std::pair<int, int>> warm{{3, 2}, {5, 4}, {0, 0}, {9, 7}};
             struct Case {
@@ -93,7 +93,8 @@ TEST(PrefetchDraw, AllThreadsLeaveWhatOneThreadLeaves) {
             };
             for (const Case& k : {Case{1.0, TileCache::DefaultBudget, 0}, Case{0.5, TileCache::DefaultBudget, 0},
                                   Case{0.5, 40 * tile, 0}, Case{0.25, 25 * tile, 0}, Case{1.0, 30 * tile, 37},
-                                  Case{0.5, TileCache::DefaultBudget, 90}}) {
+                                  Case{0.5, TileCache::DefaultBudget, 90}, Case{0.25, TileCache::DefaultBudget, 60},
+                                  Case{0.125, 20 * tile, 0}}) {
                 SCOPED_TRACE(testing::Message() << "compression " << compression << " damaged " << damaged << " zoom "
                                                 << k.zoom << " budget " << k.budget / tile << " abort " << k.abortAt);
                 const Outcome one = drawWith(1, *map, k.zoom, k.budget, k.abortAt, warm);
@@ -112,6 +113,43 @@ TEST(PrefetchDraw, AllThreadsLeaveWhatOneThreadLeaves) {
     }
     TilePrefetch::setThreadCount(before);
     clearCaches();
+}
+
+// Run-length tiles are decoded ahead only where a draw reads a quarter of
+// their rows or less (bzip2 tiles always): further in, reading a tile
+// decoded on another core costs the drawing core about what decoding it
+// there would.
+TEST(PrefetchDraw, RunLengthTilesOnlyWhenZoomedOut) {
+    DrawTempDir dir;
+    const int before = TilePrefetch::threadCount();
+    TilePrefetch::setThreadCount(4);
+    std::vector<uint32_t> compressions{TlmWriter::RunLength};
+    if (Bzip2Decoder::available())
+        compressions.push_back(TlmWriter::Bzip2);
+    for (uint32_t compression : compressions) {
+        const std::string path = dir.path("z" + std::to_string(compression) + ".tlm");
+        TlmWriter::Options options = mapOptions(8, 64, 48);
+        options.compression = compression;
+        ASSERT_TRUE(writeMap(path, 300, 200, options, value));
+        std::unique_ptr<MapHandle> map = MapHandle::open(path);
+        ASSERT_TRUE(map);
+        const bool bzip2 = compression == TlmWriter::Bzip2;
+        EXPECT_EQ(TilePrefetch::worthwhile(map->source(), 30, 1.0), bzip2);
+        EXPECT_EQ(TilePrefetch::worthwhile(map->source(), 30, 0.5), bzip2);
+        EXPECT_TRUE(TilePrefetch::worthwhile(map->source(), 30, 0.25));
+        EXPECT_TRUE(TilePrefetch::worthwhile(map->source(), 30, 0.125));
+        EXPECT_FALSE(TilePrefetch::worthwhile(map->source(), 1, 0.125)) << "one tile: nothing to share";
+    }
+    TilePrefetch::setThreadCount(1);
+    DrawTempDir other;
+    const std::string path = other.path("one.tlm");
+    TlmWriter::Options options = mapOptions(8, 64, 48);
+    options.compression = TlmWriter::RunLength;
+    ASSERT_TRUE(writeMap(path, 300, 200, options, value));
+    std::unique_ptr<MapHandle> map = MapHandle::open(path);
+    ASSERT_TRUE(map);
+    EXPECT_FALSE(TilePrefetch::worthwhile(map->source(), 30, 0.125)) << "one thread";
+    TilePrefetch::setThreadCount(before);
 }
 
 } // namespace
