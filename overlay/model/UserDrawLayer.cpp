@@ -3,7 +3,10 @@
 #include "DrawTreeItem.h"
 #include "MapWindowModule.h"
 
+#include <QPaintDevice>
 #include <QPainter>
+
+#include <cmath>
 
 UserDrawLayer::UserDrawLayer(TDrawTreeView& tree) : m_tree(&tree) {}
 
@@ -36,6 +39,11 @@ void UserDrawLayer::Paint(MapEventInfo& info) {
         }
         QImage image(view.size(), QImage::Format_ARGB32_Premultiplied);
         image.fill(Qt::transparent);
+        // Symbol sizes and letters follow the canvas's resolution.
+        if (const QPaintDevice* device = canvas.device()) {
+            image.setDotsPerMeterX(int(std::lround(device->logicalDpiX() / 0.0254)));
+            image.setDotsPerMeterY(int(std::lround(device->logicalDpiY() / 0.0254)));
+        }
         QPainter painter(&image);
         painter.translate(-view.topLeft());
         painter.setFont(canvas.font());

@@ -346,6 +346,8 @@ TEST_F(FrameTest, KeptPictureShowsWhatDrawingAnewShows) {
     const auto anew = [&] {
         Printed printed(target.image.size());
         std::tie(printed.east0, printed.north0, printed.metres) = std::tie(target.east0, target.north0, target.metres);
+        printed.image.setDotsPerMeterX(target.image.dotsPerMeterX());
+        printed.image.setDotsPerMeterY(target.image.dotsPerMeterY());
         return paint(printed);
     };
     QImage expected = anew();
@@ -370,4 +372,10 @@ TEST_F(FrameTest, KeptPictureShowsWhatDrawingAnewShows) {
     emit frame.mapChanged();
     expected = anew();
     EXPECT_EQ(paint(target), expected) << "the changed drawing";
+    // A canvas of higher resolution: the symbol grows with it, in the kept
+    // picture too.
+    target.image.setDotsPerMeterX(int(150 / 0.0254));
+    target.image.setDotsPerMeterY(int(150 / 0.0254));
+    expected = anew();
+    EXPECT_EQ(paint(target), expected) << "150 dots per inch";
 }
