@@ -212,45 +212,21 @@ void VectorLinePainter::Paint(MapEventInfo& info) {
     const std::optional<Band> band = VisibleBand(info);
     if (!band)
         return;
-    if (!info.IsScreen() || !SparsePicture::paintsDirectly(*info.canvas)) {
-        // A printout is drawn at the printer's resolution, every time; so is
-        // a canvas the picture would not go into pixel for pixel (a scaled
-        // screen, where a picture at the view's size would show coarser).
+    if (!info.IsScreen()) {
+        // A printout is drawn at the printer's resolution, every time.
         drawLevels(info, *band, *info.canvas);
         return;
     }
     // On the screen the lines of one view are drawn once; a repaint of the
     // same view, after a dialog or the position marker uncovered a part of
     // the map, puts back their pixels only.
-    const QRect view = info.ViewRect();
-    std::vector<double> key = viewKey(info);
-    if (key.empty()) {
-        drawLevels(info, *band, *info.canvas);
-        return;
-    }
-    if (m_picture.isNull() || key != m_pictureKey) {
-        // A strip uncovered by scrolling gets the lines of the strip alone:
-        // drawing the whole view for it would cost more than it saves.
-        const QRect painted = SparsePicture::paintedRect(*info.canvas) & view;
-        if (int64_t(painted.width()) * painted.height() < int64_t(view.width()) * view.height() / 2) {
-            drawLevels(info, *band, *info.canvas);
-            return;
-        }
-        QImage image(view.size(), QImage::Format_ARGB32_Premultiplied);
-        image.fill(Qt::transparent);
-        QPainter painter(&image);
-        painter.translate(-view.topLeft());
-        const bool complete = drawLevels(info, *band, painter);
-        painter.end();
-        m_picture = SparsePicture(image);
-        m_pictureStats = m_stats;
-        // A paint stopped with Esc shows what it drew, but the next paint of
-        // this view tries again.
-        m_pictureKey = complete ? std::move(key) : std::vector<double>();
-    } else {
+    const KeptPicture::Outcome outcome =
+        m_picture.paint(*info.canvas, info.ViewRect(), viewKey(info),
+                        [&](QPainter& canvas) { return drawLevels(info, *band, canvas); });
+    if (outcome == KeptPicture::Outcome::Kept)
         m_stats = m_pictureStats;
-    }
-    m_picture.paint(*info.canvas, view.topLeft());
+    else if (outcome == KeptPicture::Outcome::Drawn)
+        m_pictureStats = m_stats;
 }
 
 std::vector<double> VectorLinePainter::viewKey(MapEventInfo& info) const {

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "KeptPicture.h"
 #include "MapEvents.h"
 #include "ModularAction.h"
-#include "SparsePicture.h"
 
 #include <QPen>
 #include <QPointF>
@@ -115,8 +115,7 @@ private:
     int m_levelCount = 0;
     std::vector<LevelStats> m_stats;
     // The lines of the last view drawn on the screen.
-    SparsePicture m_picture;
-    std::vector<double> m_pictureKey;
+    KeptPicture m_picture;
     std::vector<LevelStats> m_pictureStats;
 };
 

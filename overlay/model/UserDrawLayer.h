@@ -1,7 +1,7 @@
 #pragma once
 
+#include "KeptPicture.h"
 #include "MapEvents.h"
-#include "SparsePicture.h"
 
 #include <QPointer>
 
@@ -30,6 +30,5 @@ private:
     std::vector<double> viewKey(MapEventInfo& info) const;
 
     QPointer<TDrawTreeView> m_tree;
-    SparsePicture m_picture;
-    std::vector<double> m_pictureKey;
+    KeptPicture m_picture;
 };
