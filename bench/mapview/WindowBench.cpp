@@ -6,65 +6,27 @@
 // - a 40 x 40 marker moved by the dynamic painting beside a full repaint of
 //   the window with the double-buffered strategy in place, and a scroll
 //   step with that marker.
+#include "BenchMap.h"
 #include "DynaPaint.h"
-#include "TlmWriter.h"
 #include "TolmWindow.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QPainter>
 #include <QScrollBar>
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
 #include <vector>
 
 namespace {
 
-constexpr int MapWidth = 8000;
-constexpr int MapHeight = 6000;
-constexpr int ClientWidth = 1920;
-constexpr int ClientHeight = 1080;
+constexpr int MapWidth = BenchMap::Width;
+constexpr int MapHeight = BenchMap::Height;
 
-QApplication& application() {
-    static int argc = 1;
-    static char name[] = "bench_mapview_window";
-    static char* argv[] = {name, nullptr};
-    if (std::getenv("QT_QPA_PLATFORM") == nullptr)
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
+using BenchMap::application;
 
-// Written once per run, left in place until the process ends.
 QString bigMap() {
-    static QTemporaryDir* dir = new QTemporaryDir;
-    static QString path;
-    if (!path.isEmpty())
-        return path;
-    TlmWriter::Options o;
-    o.variant = TlmWriter::Variant::C;
-    o.compression = TlmWriter::RunLength;
-    o.bitCount = 8;
-    for (int i = 0; i < 256; ++i)
-        o.palette.push_back(RgbQuad{uint8_t(i), uint8_t(255 - i), uint8_t(i * 7), 0});
-    const QString p = dir->filePath("big.tlm");
-    TlmWriter writer(QFile::encodeName(p).toStdString(), MapWidth, MapHeight, o);
-    if (!writer.begin())
-        return QString();
-    std::vector<uint8_t> row(MapWidth);
-    for (int y = 0; y < MapHeight; ++y) {
-        // Runs of varying length, like the areas and lines of a map.
-        for (int x = 0; x < MapWidth; ++x)
-            row[size_t(x)] = uint8_t((x / (3 + (y / 40) % 13) + y / 17) & 0xFF);
-        if (!writer.writeRows(row.data(), 1, row.size()))
-            return QString();
-    }
-    if (!writer.finish())
-        return QString();
-    path = p;
+    static const QString path = BenchMap::writePatternMap();
     return path;
 }
 
@@ -83,14 +45,7 @@ void report(benchmark::State& state) {
 }
 
 TTolmWindow* openWindow(bool dynamic, double zoom = 1.0) {
-    application();
-    auto* w = new TTolmWindow;
-    w->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    w->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    w->resize(ClientWidth, ClientHeight);
-    w->show();
-    w->SetPathName(bigMap(), false);
-    w->setZoomFactor(zoom);
+    TTolmWindow* w = BenchMap::openWindow(bigMap(), zoom);
     if (dynamic)
         DynaPaint::Install(*w);
     Coord centre{};

@@ -9,78 +9,43 @@
 // for a track of 100 000 points (a GPS recording meandering over the whole
 // map) and for 10 000 symbols spread over it. The second argument 0 turns
 // off skipping what lies outside the window, for comparison.
+#include "BenchMap.h"
 #include "DrawTreeItem.h"
 #include "StdDrawStrategies.h"
-#include "TlmWriter.h"
 #include "TolmWindow.h"
 #include "UserDrawLayer.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QPainter>
 #include <QRandomGenerator>
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <vector>
 
 namespace {
 
-constexpr int MapWidth = 8000;
-constexpr int MapHeight = 6000;
-constexpr int ClientWidth = 1920;
-constexpr int ClientHeight = 1080;
+constexpr int MapWidth = BenchMap::Width;
+constexpr int MapHeight = BenchMap::Height;
+constexpr int ClientWidth = BenchMap::ClientWidth;
+constexpr int ClientHeight = BenchMap::ClientHeight;
 constexpr double Metres = 5.0;
 constexpr double Easting = 3480000.0;
 constexpr double Northing = 5530000.0;
 
-QApplication& application() {
-    static int argc = 1;
-    static char name[] = "bench_overlay";
-    static char* argv[] = {name, nullptr};
-    if (std::getenv("QT_QPA_PLATFORM") == nullptr)
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
+using BenchMap::application;
 
-// Written once per run, left in place until the process ends.
 QString bigMap() {
-    static QTemporaryDir* dir = new QTemporaryDir;
-    static QString path;
-    if (!path.isEmpty())
-        return path;
-    TlmWriter::Options o;
-    o.variant = TlmWriter::Variant::C;
-    o.compression = TlmWriter::RunLength;
-    o.bitCount = 8;
-    for (int i = 0; i < 256; ++i)
-        o.palette.push_back(RgbQuad{uint8_t(i), uint8_t(255 - i), uint8_t(i * 7), 0});
     // x = R1 + a R3 - b R4, y = R2 + a R4 + b R3 with a = northing, b = easting.
-    o.georef.kind = 255;
-    o.georef.zone = 3;
-    o.georef.r[0] = -Easting / Metres;
-    o.georef.r[1] = Northing / Metres;
-    o.georef.r[2] = 0;
-    o.georef.r[3] = -1.0 / Metres;
-    const QString p = dir->filePath("big.tlm");
-    TlmWriter writer(QFile::encodeName(p).toStdString(), MapWidth, MapHeight, o);
-    if (!writer.begin())
-        return QString();
-    std::vector<uint8_t> row(MapWidth);
-    for (int y = 0; y < MapHeight; ++y) {
-        // Runs of varying length, like the areas and lines of a map.
-        for (int x = 0; x < MapWidth; ++x)
-            row[size_t(x)] = uint8_t((x / (3 + (y / 40) % 13) + y / 17) & 0xFF);
-        if (!writer.writeRows(row.data(), 1, row.size()))
-            return QString();
-    }
-    if (!writer.finish())
-        return QString();
-    path = p;
+    Georeference georef;
+    georef.kind = 255;
+    georef.zone = 3;
+    georef.r[0] = -Easting / Metres;
+    georef.r[1] = Northing / Metres;
+    georef.r[2] = 0;
+    georef.r[3] = -1.0 / Metres;
+    static const QString path = BenchMap::writePatternMap(georef);
     return path;
 }
 
@@ -161,14 +126,7 @@ Overlay& symbols() {
 // window gone at the end.
 struct BenchWindow {
     explicit BenchWindow(double zoom) {
-        application();
-        w = new TTolmWindow;
-        w->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        w->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        w->resize(ClientWidth, ClientHeight);
-        w->show();
-        w->SetPathName(bigMap(), false);
-        w->setZoomFactor(zoom);
+        w = BenchMap::openWindow(bigMap(), zoom);
         w->SetCenterPos(onMap(MapWidth / 2.0, MapHeight / 2.0));
         QApplication::processEvents();
     }

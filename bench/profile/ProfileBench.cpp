@@ -4,6 +4,7 @@
 // elevation model of 16 x 16 km read nearest and bilinear; beside it one
 // full repaint of a 1920 x 1080 map window over a generated 8000 x 6000 map,
 // on the offscreen platform.
+#include "BenchMap.h"
 #include "DhmModel.h"
 #include "DhmPath.h"
 #include "TlmWriter.h"
@@ -18,25 +19,15 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <vector>
 
 namespace {
 
-constexpr int MapWidth = 8000, MapHeight = 6000;
-constexpr int ClientWidth = 1920, ClientHeight = 1080;
+constexpr int MapWidth = BenchMap::Width, MapHeight = BenchMap::Height;
 constexpr int DemSize = 400; // nodes, 40 m apart
 constexpr double E0 = 3400000, N0 = 5500000;
 
-QApplication& application() {
-    static int argc = 1;
-    static char name[] = "bench_profile";
-    static char* argv[] = {name, nullptr};
-    if (std::getenv("QT_QPA_PLATFORM") == nullptr)
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
+using BenchMap::application;
 
 QTemporaryDir& folder() {
     static QTemporaryDir* dir = new QTemporaryDir;
@@ -67,29 +58,7 @@ bool writeModel(const QString& path) {
 }
 
 QString bigMap() {
-    static QString path;
-    if (!path.isEmpty())
-        return path;
-    TlmWriter::Options o;
-    o.variant = TlmWriter::Variant::C;
-    o.compression = TlmWriter::RunLength;
-    o.bitCount = 8;
-    for (int i = 0; i < 256; ++i)
-        o.palette.push_back(RgbQuad{uint8_t(i), uint8_t(255 - i), uint8_t(i * 7), 0});
-    const QString p = folder().filePath("big.tlm");
-    TlmWriter writer(QFile::encodeName(p).toStdString(), MapWidth, MapHeight, o);
-    if (!writer.begin())
-        return QString();
-    std::vector<uint8_t> row(MapWidth);
-    for (int y = 0; y < MapHeight; ++y) {
-        for (int x = 0; x < MapWidth; ++x)
-            row[size_t(x)] = uint8_t((x / (3 + (y / 40) % 13) + y / 17) & 0xFF);
-        if (!writer.writeRows(row.data(), 1, row.size()))
-            return QString();
-    }
-    if (!writer.finish())
-        return QString();
-    path = p;
+    static const QString path = BenchMap::writePatternMap();
     return path;
 }
 
@@ -155,12 +124,7 @@ BENCHMARK(BM_ProfileRecomputeAndDraw)->Arg(0)->Arg(1)->Unit(benchmark::kMillisec
 
 void BM_FullMapRepaint1920x1080(benchmark::State& state) {
     application();
-    auto* w = new TTolmWindow;
-    w->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    w->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    w->resize(ClientWidth, ClientHeight);
-    w->show();
-    w->SetPathName(bigMap(), false);
+    TTolmWindow* w = BenchMap::openWindow(bigMap());
     if (!w->MapHandle()) {
         state.SkipWithError("no map");
         delete w;
