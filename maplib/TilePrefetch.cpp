@@ -22,6 +22,7 @@ struct Slot {
     int column = 0;
     int row = 0;
     SlotState state = SlotState::Pending;
+    bool delivered = false; // handed to the draw; written and read on the drawing thread
     std::unique_ptr<uint8_t[]> buffer;
 };
 
@@ -38,13 +39,6 @@ std::atomic<int> g_threadCount{defaultThreads()};
 // the tiles out to main memory first, and reading them back costs the
 // drawing thread more than the decoding it was spared.
 constexpr std::size_t AheadBytes = 0x100000; // 1 MiB
-
-void decodeTile(ImageSource* source, std::size_t bytes, int column, int row, uint8_t* buffer) {
-    if (buffer) {
-        buffer[bytes] = 0;
-        source->readTile(column, row, buffer, bytes);
-    }
-}
 
 // Tiles that decode in microseconds come and go faster than a thread can
 // sleep and be woken again: before a thread blocks it looks again for a
@@ -91,6 +85,7 @@ void await(std::unique_lock<std::mutex>& lock, std::condition_variable& conditio
 
 struct TilePrefetch::Job {
     ImageSource* source = nullptr;
+    Finisher* finisher = nullptr;
     std::size_t bytes = 0;
     std::vector<Slot> slots;
     std::unordered_map<uint64_t, std::size_t> index;
@@ -107,9 +102,24 @@ struct TilePrefetch::Job {
     // drawing thread without the lock, for slots no worker may claim yet.
     std::size_t allocateUpTo(std::size_t end) const {
         end = std::min(slots.size(), end);
-        for (std::size_t i = allocated; i < end; ++i)
-            const_cast<Slot&>(slots[i]).buffer.reset(new (std::nothrow) uint8_t[bytes + 1]);
+        for (std::size_t i = allocated; i < end; ++i) {
+            Slot& s = const_cast<Slot&>(slots[i]);
+            s.buffer.reset(new (std::nothrow) uint8_t[bytes + 1]);
+            if (s.buffer && finisher)
+                finisher->prepare(i);
+        }
         return end;
+    }
+
+    // Decodes (and finishes) slot `i`, claimed by the calling thread; without
+    // the lock.
+    void decode(std::size_t i, uint8_t* buffer) const {
+        if (!buffer)
+            return;
+        buffer[bytes] = 0;
+        source->readTile(slots[i].column, slots[i].row, buffer, bytes);
+        if (finisher)
+            finisher->finish(i, buffer);
     }
     int workers = 0;      // pool threads allowed on this job
     int running = 0;      // pool threads decoding for it now
@@ -213,10 +223,9 @@ private:
             Slot& s = job->slots[slot];
             job->claim(slot);
             ++job->running;
-            const int column = s.column, row = s.row;
             uint8_t* buffer = s.buffer.get();
             lock.unlock();
-            decodeTile(job->source, job->bytes, column, row, buffer);
+            job->decode(slot, buffer);
             lock.lock();
             --job->running;
             Slot& finished = job->slots[slot];
@@ -245,19 +254,20 @@ int TilePrefetch::threadCount() {
     return g_threadCount;
 }
 
-bool TilePrefetch::worthwhile(const ImageSource* source, std::size_t tileCount, double rowsShown) {
-    if (source->cheapTiles() && rowsShown > 0.25)
+bool TilePrefetch::worthwhile(const ImageSource* source, std::size_t tileCount, double rowsShown, bool finished) {
+    if (source->cheapTiles() && rowsShown > 0.25 && !finished)
         return false;
     return threadCount() > 1 && tileCount > 1 && source->concurrentReads();
 }
 
-TilePrefetch::TilePrefetch(ImageSource* source, std::vector<std::pair<int, int>> tiles) {
+TilePrefetch::TilePrefetch(ImageSource* source, std::vector<std::pair<int, int>> tiles, Finisher* finisher) {
     // The source lives while pool threads may read it, even if the abort
     // callback closes its last handle.
     source->addRef();
     m_job = std::make_shared<Job>();
     Job& job = *m_job;
     job.source = source;
+    job.finisher = finisher;
     job.bytes = source->tileBufferBytes();
     job.cheap = source->cheapTiles();
     job.slots.resize(tiles.size());
@@ -361,12 +371,17 @@ std::unique_ptr<uint8_t[]> TilePrefetch::take(const ImageSource* source, int col
         job.claim(mine);
         uint8_t* buffer = s.buffer.get();
         lock.unlock();
-        decodeTile(job.source, job.bytes, s.column, s.row, buffer);
+        job.decode(mine, buffer);
         lock.lock();
         s.state = SlotState::Done;
     }
     slot.state = SlotState::Dropped;
     std::unique_ptr<uint8_t[]> result = std::move(slot.buffer);
     lock.unlock();
+    slot.delivered = result != nullptr;
     return result;
+}
+
+bool TilePrefetch::delivered(std::size_t index) const {
+    return index < m_job->slots.size() && m_job->slots[index].delivered;
 }

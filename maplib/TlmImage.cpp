@@ -23,7 +23,11 @@ std::atomic<uint64_t> g_nextSerial{1};
 struct ReadAhead {
     uint64_t serial = 0; // of the image, 0 for none
     uint64_t begin = 0;  // file offset of bytes[0]
-    std::vector<uint8_t> bytes;
+    std::size_t size = 0;
+    std::size_t capacity = 0;
+    // Not a vector: growing one clears the new bytes, which the read then
+    // overwrites anyway.
+    std::unique_ptr<uint8_t[]> bytes;
 };
 
 // Longest info block (tile header and palette) a file may declare.
@@ -316,9 +320,8 @@ bool TlmImage::readTile(int column, int row, uint8_t* target, std::size_t target
     const uint32_t length = m_offsets[index + 1] - begin;
     thread_local ReadAhead ahead;
     const uint8_t* stored;
-    if (ahead.serial == m_serial && begin >= ahead.begin &&
-        begin + uint64_t(length) <= ahead.begin + ahead.bytes.size()) {
-        stored = ahead.bytes.data() + (begin - ahead.begin);
+    if (ahead.serial == m_serial && begin >= ahead.begin && begin + uint64_t(length) <= ahead.begin + ahead.size) {
+        stored = ahead.bytes.get() + (begin - ahead.begin);
     } else {
         // This tile and those after it in its row that fit the read-ahead.
         const uint64_t rowEnd = (index / uint64_t(m_tilesPerRow) + 1) * uint64_t(m_tilesPerRow);
@@ -327,22 +330,26 @@ bool TlmImage::readTile(int column, int row, uint8_t* target, std::size_t target
             ++last;
         const uint32_t span = m_offsets[last] - begin;
         ahead.serial = 0;
-        try {
-            ahead.bytes.resize(span);
-        } catch (const std::bad_alloc&) {
-            std::memset(target, 0, targetLen);
-            return false;
+        ahead.size = 0;
+        if (span > ahead.capacity) {
+            ahead.capacity = 0;
+            ahead.bytes.reset(new (std::nothrow) uint8_t[span]);
+            if (!ahead.bytes) {
+                std::memset(target, 0, targetLen);
+                return false;
+            }
+            ahead.capacity = span;
         }
         // A file cut short since it was opened fails only the tiles it lost.
-        const std::size_t got = m_file.readAt(begin, ahead.bytes.data(), span);
+        const std::size_t got = m_file.readAt(begin, ahead.bytes.get(), span);
         if (got < length) {
             std::memset(target, 0, targetLen);
             return false;
         }
-        ahead.bytes.resize(got);
+        ahead.size = got;
         ahead.serial = m_serial;
         ahead.begin = begin;
-        stored = ahead.bytes.data();
+        stored = ahead.bytes.get();
     }
     if (!m_decoder->decode(stored, length, target, m_tileBufferBytes)) {
         std::memset(target, 0, targetLen);

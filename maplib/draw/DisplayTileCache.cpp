@@ -67,6 +67,14 @@ void DisplayTileCache::clear() {
     m_bytes = 0;
 }
 
+std::vector<DisplayTileCache::Key> DisplayTileCache::keys() const {
+    std::vector<Key> keys;
+    keys.reserve(m_entries.size());
+    for (const Entry& e : m_entries)
+        keys.push_back(e.key);
+    return keys;
+}
+
 void DisplayTileCache::setBudget(std::size_t budget) {
     m_budget = budget;
     trim(budget);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <list>
 #include <unordered_map>
+#include <vector>
 
 class ImageSource;
 
@@ -49,6 +50,8 @@ public:
     const QImage* insert(const Key& key, QImage image);
     void removeSource(const ImageSource* source);
     void clear();
+    // The keys of all entries, most recently used first.
+    std::vector<Key> keys() const;
 
     // 0 turns the cache off.
     void setBudget(std::size_t budget);

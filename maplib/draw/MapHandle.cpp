@@ -326,18 +326,100 @@ void MapHandle::drawMosaic(QPainter& painter, const QRect& area, int mapX, int m
     }
 }
 
-namespace {
-
 // What one tile needs to be drawn.
-struct TileJob {
+struct MapHandle::TileJob {
     int column;
     int row;
     QRect rect; // display rectangle of the picture part of the tile
     int width;  // source pixels
     int height;
+    int ahead = -1; // index among the tiles whose display tiles are made ahead
 };
 
+namespace {
+
+// What turning decoded tiles into display tiles depends on besides the tile.
+struct TileLook {
+    TileRenderer::TileLayout layout; // without the tile's own bits and sizes
+    bool averaged = false;
+    int tileDisplayWidth = 0; // of a whole tile, which area averaging makes
+    int tileDisplayHeight = 0;
+    const uint32_t* colours = nullptr;
+    const std::vector<RgbQuad>* palette = nullptr;
+    uint8_t dimmer = 255;
+};
+
+// The part `part` (display tile coordinates) of the display tile of `bits`,
+// `width` × `height` source pixels shown in `size`. `into` as for
+// TileRenderer::stretch.
+QImage renderTile(const TileLook& look, const uint8_t* bits, int width, int height, QSize size, const QRect& part,
+                  QImage into = QImage()) {
+    TileRenderer::TileLayout layout = look.layout;
+    layout.bits = bits;
+    layout.width = width;
+    layout.height = height;
+    layout.displayWidth = size.width();
+    layout.displayHeight = size.height();
+    if (!look.averaged)
+        return TileRenderer::stretch(layout, part, look.colours, look.dimmer, std::move(into));
+    layout.displayWidth = look.tileDisplayWidth;
+    layout.displayHeight = look.tileDisplayHeight;
+    QImage image = TileRenderer::areaAverage(layout, *look.palette);
+    return image.isNull() ? image : image.copy(part);
+}
+
 } // namespace
+
+// The display tiles of the tiles a draw loads from the prefetch, made by the
+// decoding threads right after each tile: the drawing thread then only
+// copies them into the display cache and onto the screen. What they depend
+// on is copied at the start of the draw, and a display tile is used only
+// while the handle still draws with those settings.
+class MapHandle::AheadTiles final : public TilePrefetch::Finisher {
+public:
+    AheadTiles(const MapHandle& map, const TileLook& look, std::vector<TileJob> jobs)
+        : m_colours(map.m_colourTable), m_palette(map.m_palette), m_look(look), m_key(map.displayKey(0, 0)),
+          m_jobs(std::move(jobs)), m_images(m_jobs.size()) {
+        m_look.colours = m_colours.data();
+        m_look.palette = &m_palette;
+    }
+
+    void setPrefetch(const TilePrefetch* prefetch) { m_prefetch = prefetch; }
+
+    void prepare(std::size_t index) override {
+        // Allocated here, on the drawing thread, for the reason the prefetch
+        // allocates its buffers there; area averaging makes its own.
+        if (!m_look.averaged)
+            m_images[index] = QImage(m_jobs[index].rect.size(), QImage::Format_RGB32);
+    }
+
+    void finish(std::size_t index, const uint8_t* bits) override {
+        const TileJob& j = m_jobs[index];
+        m_images[index] = renderTile(m_look, bits, j.width, j.height, j.rect.size(), QRect(QPoint(0, 0), j.rect.size()),
+                                     std::move(m_images[index]));
+    }
+
+    // The display tile of tile `index` for `key`, or a null image when the
+    // draw did not take the tile from the prefetch or the settings changed.
+    QImage take(std::size_t index, DisplayTileCache::Key key) {
+        if (!m_prefetch || !m_prefetch->delivered(index))
+            return {};
+        key.column = 0;
+        key.row = 0;
+        if (!(key == m_key))
+            return {};
+        return std::move(m_images[index]);
+    }
+
+private:
+    const std::vector<uint32_t> m_colours;
+    const std::vector<RgbQuad> m_palette;
+    TileLook m_look;
+    DisplayTileCache::Key m_key; // without column and row
+    std::vector<TileJob> m_jobs;
+    std::vector<QImage> m_images;
+    const TilePrefetch* m_prefetch = nullptr;
+};
 
 void MapHandle::drawSingle(QPainter& painter, const QRect& area, int mapX, int mapY, const AbortCallback& abort,
                            DrawProgress& progress) {
@@ -383,6 +465,7 @@ void MapHandle::drawSingle(QPainter& painter, const QRect& area, int mapX, int m
     };
 
     const int64_t count = (c1 - c0 + 1) * (r1 - r0 + 1);
+    auto cell = [&](int64_t c, int64_t r) { return std::size_t((r - r0) * (c1 - c0 + 1) + (c - c0)); };
     TileCache& tiles = TileCache::instance();
     DisplayTileCache& shown = DisplayTileCache::instance();
     auto known = [&](int column, int row) {
@@ -392,20 +475,61 @@ void MapHandle::drawSingle(QPainter& painter, const QRect& area, int mapX, int m
     // Area averaging reads every row of a tile whatever the zoom.
     const bool averaged = m_highQuality && m_header.biBitCount == 8 && !(tdw == tw && tdh == th);
     const double rowsShown = averaged ? 1.0 : double(tdh) / th;
+    // Display tiles too large to keep are made only where they show, and the
+    // plug-in's graphic layers are turned into pixels by the plug-in on this
+    // thread: both are left to drawTile.
+    ManyLayersPlugin* plugin = ManyLayersPlugin::loaded();
+    const bool aheadPossible = m_layerMask != 0 && count <= MaxTileDisplaySize &&
+                               shown.accepts(std::size_t(tdw) * std::size_t(tdh) * 4) &&
+                               !(plugin && plugin->isGraphic(m_source));
     // The tiles the second pass will load are decoded ahead on all cores,
-    // from now on, while the known ones are drawn.
+    // from now on, while the known ones are drawn; so are their display
+    // tiles where they will be kept.
+    std::vector<int> aheadIndex;
+    std::unique_ptr<AheadTiles> ahead;
     std::optional<TilePrefetch> prefetch;
-    if (m_layerMask != 0 && TilePrefetch::worthwhile(m_source, std::size_t(count), rowsShown)) {
+    if (m_layerMask != 0 && TilePrefetch::worthwhile(m_source, std::size_t(count), rowsShown, aheadPossible)) {
         std::vector<std::pair<int, int>> wanted;
+        std::vector<TileJob> jobs;
+        if (aheadPossible)
+            aheadIndex.assign(std::size_t(count), -1);
         for (int64_t r = r0; r <= r1; ++r) {
             for (int64_t c = c0; c <= c1; ++c) {
-                if (!known(int(c), int(r)))
-                    wanted.emplace_back(int(c), int(r));
+                if (known(int(c), int(r)))
+                    continue;
+                if (aheadPossible) {
+                    aheadIndex[cell(c, r)] = int(jobs.size());
+                    jobs.push_back(job(c, r));
+                }
+                wanted.emplace_back(int(c), int(r));
             }
         }
-        if (wanted.size() > 1)
-            prefetch.emplace(m_source, std::move(wanted));
+        if (wanted.size() > 1) {
+            if (aheadPossible) {
+                TileLook look;
+                look.layout.bitCount = m_header.biBitCount;
+                look.layout.tileWidth = tw;
+                look.layout.tileHeight = th;
+                look.layout.stride = m_source->stride();
+                look.averaged = averaged;
+                look.tileDisplayWidth = m_tileDisplayWidth;
+                look.tileDisplayHeight = m_tileDisplayHeight;
+                look.dimmer = m_dimmer;
+                ahead = std::make_unique<AheadTiles>(*this, look, std::move(jobs));
+            }
+            prefetch.emplace(m_source, std::move(wanted), ahead.get());
+            if (ahead)
+                ahead->setPrefetch(&*prefetch);
+        } else {
+            aheadIndex.clear();
+        }
     }
+    auto jobAt = [&](int64_t c, int64_t r) {
+        TileJob j = job(c, r);
+        if (!aheadIndex.empty())
+            j.ahead = aheadIndex[cell(c, r)];
+        return j;
+    };
 
     std::vector<char> done;
     // What is known is shown at once: tiles decoded already go first.
@@ -418,21 +542,23 @@ void MapHandle::drawSingle(QPainter& painter, const QRect& area, int mapX, int m
                     continue;
                 if (!mayGoOn())
                     break;
-                drawTile(painter, j.column, j.row, j.rect, j.width, j.height, drawn);
-                done[std::size_t((r - r0) * (c1 - c0 + 1) + (c - c0))] = 1;
+                drawTile(painter, j, drawn, nullptr);
+                done[cell(c, r)] = 1;
             }
         }
     }
     for (int64_t r = r0; r <= r1 && !progress.aborted; ++r) {
         for (int64_t c = c0; c <= c1; ++c) {
-            if (!done.empty() && done[std::size_t((r - r0) * (c1 - c0 + 1) + (c - c0))])
+            if (!done.empty() && done[cell(c, r)])
                 continue;
             if (!mayGoOn())
                 break;
-            const TileJob j = job(c, r);
-            drawTile(painter, j.column, j.row, j.rect, j.width, j.height, drawn);
+            drawTile(painter, jobAt(c, r), drawn, ahead.get());
         }
     }
+    // The prefetch goes first: it waits for its threads, which may still be
+    // making display tiles into `ahead`.
+    prefetch.reset();
     painter.restore();
 }
 
@@ -449,8 +575,8 @@ DisplayTileCache::Key MapHandle::displayKey(int column, int row) const {
     return key;
 }
 
-void MapHandle::drawTile(QPainter& painter, int column, int row, const QRect& rect, int width, int height,
-                         const QRect& drawn) {
+void MapHandle::drawTile(QPainter& painter, const TileJob& job, const QRect& drawn, AheadTiles* ahead) {
+    const QRect& rect = job.rect;
     if (rect.isEmpty())
         return;
     if (m_layerMask == 0) {
@@ -458,21 +584,17 @@ void MapHandle::drawTile(QPainter& painter, int column, int row, const QRect& re
         return;
     }
     const int tw = m_header.biWidth, th = m_header.biHeight;
-    TileRenderer::TileLayout layout;
-    layout.bitCount = m_header.biBitCount;
-    layout.tileWidth = tw;
-    layout.tileHeight = th;
-    layout.stride = m_source->stride();
-    layout.width = width;
-    layout.height = height;
-    layout.displayWidth = rect.width();
-    layout.displayHeight = rect.height();
-    const bool unzoomed = m_tileDisplayWidth == tw && m_tileDisplayHeight == th;
+    TileLook look;
+    look.layout.bitCount = m_header.biBitCount;
+    look.layout.tileWidth = tw;
+    look.layout.tileHeight = th;
+    look.layout.stride = m_source->stride();
+    look.dimmer = m_dimmer;
 
     // Graphic extra layers: the plug-in turns the tile into 24 bits.
     ManyLayersPlugin* plugin = ManyLayersPlugin::loaded();
     if (plugin && plugin->isGraphic(m_source)) {
-        const uint8_t* bits = TileCache::instance().tile(m_source, column, row);
+        const uint8_t* bits = TileCache::instance().tile(m_source, job.column, job.row);
         if (!bits)
             return;
         BitmapInfoHeader header24 = m_header;
@@ -487,28 +609,32 @@ void MapHandle::drawTile(QPainter& painter, int column, int row, const QRect& re
         if (!bits24)
             return;
         plugin->transform(m_source, headerBytes, bits24.get(), m_header.biBitCount, bits);
-        layout.bits = bits24.get();
-        layout.bitCount = 24;
-        layout.stride = int(stride24);
+        look.layout.bitCount = 24;
+        look.layout.stride = int(stride24);
         const QRect part = rect.intersected(drawn).translated(-rect.topLeft());
-        const QImage image = TileRenderer::stretch(layout, part, nullptr, m_dimmer);
+        const QImage image = renderTile(look, bits24.get(), job.width, job.height, rect.size(), part);
         painter.drawImage(rect.topLeft() + part.topLeft(), image);
         return;
     }
 
     DisplayTileCache& shown = DisplayTileCache::instance();
-    const bool averaged = m_highQuality && m_header.biBitCount == 8 && !unzoomed;
+    const bool unzoomed = m_tileDisplayWidth == tw && m_tileDisplayHeight == th;
+    look.averaged = m_highQuality && m_header.biBitCount == 8 && !unzoomed;
+    look.tileDisplayWidth = m_tileDisplayWidth;
+    look.tileDisplayHeight = m_tileDisplayHeight;
+    look.colours = m_colourTable.data();
+    look.palette = &m_palette;
     const std::size_t bytes = std::size_t(rect.width()) * std::size_t(rect.height()) * 4;
     const bool cacheable = shown.accepts(bytes);
-    const DisplayTileCache::Key key = displayKey(column, row);
+    const DisplayTileCache::Key key = displayKey(job.column, job.row);
     if (cacheable) {
         if (const QImage* hit = shown.find(key)) {
             painter.drawImage(rect.topLeft(), *hit);
             return;
         }
     }
-    layout.bits = TileCache::instance().tile(m_source, column, row);
-    if (!layout.bits)
+    const uint8_t* bits = TileCache::instance().tile(m_source, job.column, job.row);
+    if (!bits)
         return; // no memory for the tile: it is skipped
     // A tile too large to keep is rendered only where it shows.
     const QRect part =
@@ -516,15 +642,10 @@ void MapHandle::drawTile(QPainter& painter, int column, int row, const QRect& re
     if (part.isEmpty())
         return;
     QImage image;
-    if (averaged) {
-        layout.displayWidth = m_tileDisplayWidth;
-        layout.displayHeight = m_tileDisplayHeight;
-        image = TileRenderer::areaAverage(layout, m_palette);
-        if (!image.isNull())
-            image = image.copy(part);
-    } else {
-        image = TileRenderer::stretch(layout, part, m_colourTable.data(), m_dimmer);
-    }
+    if (ahead && job.ahead >= 0 && cacheable)
+        image = ahead->take(std::size_t(job.ahead), key);
+    if (image.isNull())
+        image = renderTile(look, bits, job.width, job.height, rect.size(), part);
     if (image.isNull())
         return;
     if (cacheable)

@@ -115,9 +115,11 @@ private:
                   DrawProgress& progress);
     void drawSingle(QPainter& painter, const QRect& area, int mapX, int mapY, const AbortCallback& abort,
                     DrawProgress& progress);
-    // Draws tile (column, row), whose picture part of width × height source
-    // pixels fills `rect`; `drawn` is the whole area being drawn.
-    void drawTile(QPainter& painter, int column, int row, const QRect& rect, int width, int height, const QRect& drawn);
+    struct TileJob;
+    class AheadTiles;
+    // Draws the tile of `job`; `drawn` is the whole area being drawn. Its
+    // display tile may have been made ahead.
+    void drawTile(QPainter& painter, const TileJob& job, const QRect& drawn, AheadTiles* ahead);
     DisplayTileCache::Key displayKey(int column, int row) const;
     void drawMosaic(QPainter& painter, const QRect& area, int mapX, int mapY, const AbortCallback& abort,
                     DrawProgress& progress);

@@ -62,8 +62,10 @@ std::vector<uint32_t> colourTable(const std::vector<RgbQuad>& palette, int bitCo
     return table;
 }
 
-QImage stretch(const TileLayout& t, const QRect& part, const uint32_t* colours, uint8_t dimmer) {
-    QImage image(part.size(), QImage::Format_RGB32);
+QImage stretch(const TileLayout& t, const QRect& part, const uint32_t* colours, uint8_t dimmer, QImage into) {
+    QImage image = into.size() == part.size() && into.format() == QImage::Format_RGB32
+                       ? std::move(into)
+                       : QImage(part.size(), QImage::Format_RGB32);
     if (image.isNull())
         return image;
     const bool identity = t.displayWidth == t.width;

@@ -36,8 +36,11 @@ std::vector<uint32_t> colourTable(const std::vector<RgbQuad>& palette, int bitCo
 // pixel (dx, dy) shows source pixel (dx × width / displayWidth, dy × height /
 // displayHeight), counted from the top left. Only `part` of the display tile
 // (in display tile coordinates) is rendered. `colours` is the colour table of
-// indexed tiles; 24-bit pixels are dimmed by byte × dimmer / 255.
-QImage stretch(const TileLayout& tile, const QRect& part, const uint32_t* colours, uint8_t dimmer);
+// indexed tiles; 24-bit pixels are dimmed by byte × dimmer / 255. `into`, when
+// it is an RGB32 image of part's size held nowhere else, is drawn into and
+// returned; else a new image is made.
+QImage stretch(const TileLayout& tile, const QRect& part, const uint32_t* colours, uint8_t dimmer,
+               QImage into = QImage());
 
 // Area averaging of a whole 8-bit tile to its display tile size (tileWidth ×
 // tileHeight source pixels to displayWidth × displayHeight, whatever the

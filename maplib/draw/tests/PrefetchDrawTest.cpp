@@ -40,33 +40,48 @@ void damage(const std::string& path) {
 struct Outcome {
     QImage image;
     std::vector<TileCache::Key> keys;
+    std::vector<DisplayTileCache::Key> shown;
     int asked = 0;
 };
 
-// One draw as the window does it, after `warm` tiles were decoded and with
-// a cache budget of `budget` bytes; the abort callback answers true at its
-// `abortAt`-th question (never for 0).
-Outcome drawWith(int threads, MapHandle& map, double zoom, std::size_t budget, int abortAt,
-                 const std::vector<std::pair<int, int>>& warm) {
+struct Case {
+    double zoom;
+    std::size_t budget; // of the tile cache
+    int abortAt = 0;    // the abort callback answers true at this question (never for 0)
+    bool highQuality = false;
+    int dimAt = 0; // the abort callback dims the map at this question
+};
+
+// One draw as the window does it, after `warm` tiles were decoded.
+Outcome drawWith(int threads, MapHandle& map, const Case& k, const std::vector<std::pair<int, int>>& warm) {
     TilePrefetch::setThreadCount(threads);
     clearCaches();
     TileCache& cache = TileCache::instance();
-    cache.setBudget(budget);
+    cache.setBudget(k.budget);
     for (const auto& [c, r] : warm)
         cache.tile(map.source(), c, r);
-    map.setZoom(zoom);
+    map.setZoom(k.zoom);
+    map.setHighQuality(k.highQuality);
+    map.setDimmer(255);
     Outcome o;
-    o.image = render(map, QSize(700, 500), 40, 30, nullptr, [&] { return ++o.asked == abortAt; });
+    o.image = render(map, QSize(700, 500), 40, 30, nullptr, [&] {
+        ++o.asked;
+        if (o.asked == k.dimAt)
+            map.setDimmer(140);
+        return o.asked == k.abortAt;
+    });
     o.keys = cache.keys();
+    o.shown = DisplayTileCache::instance().keys();
     cache.setBudget(TileCache::DefaultBudget);
     return o;
 }
 
-// Decoding ahead on several threads changes nothing a draw leaves behind:
-// the pixels, the tiles in the cache and their order (so also what was
-// evicted during the draw), the abort questions, for bzip2 and run-length
-// tiles, damaged tiles, a partly
-// warm cache, eviction within one draw and an abort in the middle.
+// Decoding ahead on several threads, and making display tiles there, changes
+// nothing a draw leaves behind: the pixels, the tiles in both caches and
+// their order (so also what was evicted during the draw), the abort
+// questions, for bzip2 and run-length tiles, damaged tiles, a partly warm
+// cache, eviction within one draw, an abort in the middle, area averaging,
+// and a dimmer changed while the draw runs.
 TEST(PrefetchDraw, AllThreadsLeaveWhatOneThreadLeaves) {
     DrawTempDir dir;
     std::vector<uint32_t> compressions{TlmWriter::RunLength};
@@ -86,22 +101,22 @@ TEST(PrefetchDraw, AllThreadsLeaveWhatOneThreadLeaves) {
             ASSERT_TRUE(map->source()->concurrentReads()) << "both compressions are decoded ahead";
             const std::size_t tile = map->source()->tileBufferBytes();
             const std::vector<std::pair<int, int>> warm{{3, 2}, {5, 4}, {0, 0}, {9, 7}};
-            struct Case {
-                double zoom;
-                std::size_t budget;
-                int abortAt;
-            };
-            for (const Case& k : {Case{1.0, TileCache::DefaultBudget, 0}, Case{0.5, TileCache::DefaultBudget, 0},
-                                  Case{0.5, 40 * tile, 0}, Case{0.25, 25 * tile, 0}, Case{1.0, 30 * tile, 37},
-                                  Case{0.5, TileCache::DefaultBudget, 90}, Case{0.25, TileCache::DefaultBudget, 60},
-                                  Case{0.125, 20 * tile, 0}}) {
-                SCOPED_TRACE(testing::Message() << "compression " << compression << " damaged " << damaged << " zoom "
-                                                << k.zoom << " budget " << k.budget / tile << " abort " << k.abortAt);
-                const Outcome one = drawWith(1, *map, k.zoom, k.budget, k.abortAt, warm);
+            const std::size_t all = TileCache::DefaultBudget;
+            for (const Case& k : {Case{1.0, all}, Case{0.5, all}, Case{0.5, 40 * tile}, Case{0.25, 25 * tile},
+                                  Case{1.0, 30 * tile, 37}, Case{0.5, all, 90}, Case{0.25, all, 60},
+                                  Case{0.125, 20 * tile}, Case{2.0, all}, Case{0.5, all, 0, true},
+                                  Case{0.25, 30 * tile, 0, true}, Case{1.0, all, 0, false, 12},
+                                  Case{0.25, all, 0, true, 40}}) {
+                SCOPED_TRACE(testing::Message()
+                             << "compression " << compression << " damaged " << damaged << " zoom " << k.zoom
+                             << " budget " << k.budget / tile << " abort " << k.abortAt << " quality "
+                             << k.highQuality << " dim " << k.dimAt);
+                const Outcome one = drawWith(1, *map, k, warm);
                 for (int threads : {2, 5}) {
-                    const Outcome all = drawWith(threads, *map, k.zoom, k.budget, k.abortAt, warm);
+                    const Outcome all = drawWith(threads, *map, k, warm);
                     EXPECT_EQ(all.asked, one.asked);
                     EXPECT_TRUE(all.keys == one.keys) << all.keys.size() << " against " << one.keys.size();
+                    EXPECT_TRUE(all.shown == one.shown) << all.shown.size() << " against " << one.shown.size();
                     EXPECT_TRUE(all.image == one.image);
                 }
                 EXPECT_GT(one.asked, 20);
@@ -115,10 +130,10 @@ TEST(PrefetchDraw, AllThreadsLeaveWhatOneThreadLeaves) {
     clearCaches();
 }
 
-// Run-length tiles are decoded ahead only where a draw reads a quarter of
-// their rows or less (bzip2 tiles always): further in, reading a tile
+// Run-length tiles alone are decoded ahead only where a draw reads a quarter
+// of their rows or less (bzip2 tiles always): further in, reading a tile
 // decoded on another core costs the drawing core about what decoding it
-// there would.
+// there would. With their display tiles made there too, at any zoom.
 TEST(PrefetchDraw, RunLengthTilesOnlyWhenZoomedOut) {
     DrawTempDir dir;
     const int before = TilePrefetch::threadCount();
@@ -138,6 +153,7 @@ TEST(PrefetchDraw, RunLengthTilesOnlyWhenZoomedOut) {
         EXPECT_EQ(TilePrefetch::worthwhile(map->source(), 30, 0.5), bzip2);
         EXPECT_TRUE(TilePrefetch::worthwhile(map->source(), 30, 0.25));
         EXPECT_TRUE(TilePrefetch::worthwhile(map->source(), 30, 0.125));
+        EXPECT_TRUE(TilePrefetch::worthwhile(map->source(), 30, 1.0, true));
         EXPECT_FALSE(TilePrefetch::worthwhile(map->source(), 1, 0.125)) << "one tile: nothing to share";
     }
     TilePrefetch::setThreadCount(1);
