@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -28,6 +29,9 @@ bool MapFile::open(const std::string& path) {
 }
 
 void MapFile::close() {
+    if (m_map)
+        ::munmap(const_cast<uint8_t*>(m_map), std::size_t(m_size));
+    m_map = nullptr;
     if (m_fd >= 0)
         ::close(m_fd);
     m_fd = -1;
@@ -49,6 +53,25 @@ std::size_t MapFile::readAt(uint64_t offset, void* buf, std::size_t len) const {
         done += std::size_t(n);
     }
     return done;
+}
+
+bool MapFile::map() {
+    if (m_map)
+        return true;
+    if (m_fd < 0 || m_size == 0 || m_size > uint64_t(SIZE_MAX))
+        return false;
+    void* p = ::mmap(nullptr, std::size_t(m_size), PROT_READ, MAP_SHARED, m_fd, 0);
+    if (p == MAP_FAILED)
+        return false;
+    m_map = static_cast<const uint8_t*>(p);
+    return true;
+}
+
+uint64_t MapFile::currentSize() const {
+    struct stat st {};
+    if (m_fd < 0 || ::fstat(m_fd, &st) != 0)
+        return 0;
+    return uint64_t(st.st_size);
 }
 
 std::size_t MapFile::readSome(void* buf, std::size_t len) {

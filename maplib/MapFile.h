@@ -33,8 +33,19 @@ public:
     // Reads up to `len` bytes at `offset`; returns the count read.
     std::size_t readAt(uint64_t offset, void* buf, std::size_t len) const;
 
+    // Maps the file (its size when opened) into memory for reading; false
+    // when it cannot be mapped. Bytes of the mapping that the file no longer
+    // has cannot be read: read them only under MappedCopy's guard.
+    bool map();
+    // The mapping, or null.
+    const uint8_t* mapped() const { return m_map; }
+    // The size of the file now, which may have changed since it was opened
+    // (0 when that cannot be told).
+    uint64_t currentSize() const;
+
 private:
     int m_fd = -1;
     uint64_t m_size = 0;
     uint64_t m_pos = 0;
+    const uint8_t* m_map = nullptr;
 };

@@ -1,6 +1,7 @@
 #include "TlmImage.h"
 
 #include "ManyLayersPlugin.h"
+#include "MappedCopy.h"
 #include "TileDecoder.h"
 
 #include <algorithm>
@@ -20,6 +21,8 @@ std::atomic<uint64_t> g_nextSerial{1};
 
 // Stored bytes of one image read ahead, per thread: tiles may be read on
 // several threads at once (see concurrentReads).
+// For a mapped image, [begin, begin + size) are the bytes the file was last
+// seen to have instead.
 struct ReadAhead {
     uint64_t serial = 0; // of the image, 0 for none
     uint64_t begin = 0;  // file offset of bytes[0]
@@ -280,6 +283,11 @@ bool TlmImage::finish() {
     }
     m_header.biCompression = 0;
     finishLayers();
+    // Run-length and bzip2 tiles are decoded straight from the mapped file
+    // (other decoders are plug-in code, which must not be left halfway when
+    // the file's bytes are gone); without a mapping they are read.
+    if (concurrentReads())
+        m_file.map();
     return true;
 }
 
@@ -318,42 +326,78 @@ bool TlmImage::readTile(int column, int row, uint8_t* target, std::size_t target
         std::memset(target + m_tileBufferBytes, 0, targetLen - m_tileBufferBytes);
     const uint32_t begin = m_offsets[index];
     const uint32_t length = m_offsets[index + 1] - begin;
-    thread_local ReadAhead ahead;
-    const uint8_t* stored;
-    if (ahead.serial == m_serial && begin >= ahead.begin && begin + uint64_t(length) <= ahead.begin + ahead.size) {
-        stored = ahead.bytes.get() + (begin - ahead.begin);
-    } else {
-        // This tile and those after it in its row that fit the read-ahead.
+    // The end of this tile and of those after it in its row that fit the
+    // read-ahead.
+    auto spanEnd = [&] {
         const uint64_t rowEnd = (index / uint64_t(m_tilesPerRow) + 1) * uint64_t(m_tilesPerRow);
         uint64_t last = index + 1;
         while (last < rowEnd && m_offsets[last + 1] - begin <= ReadAheadBytes)
             ++last;
-        const uint32_t span = m_offsets[last] - begin;
+        return m_offsets[last];
+    };
+    thread_local ReadAhead ahead;
+    const bool known =
+        ahead.serial == m_serial && begin >= ahead.begin && begin + uint64_t(length) <= ahead.begin + ahead.size;
+    auto fail = [&] {
+        std::memset(target, 0, targetLen);
+        return false;
+    };
+
+    if (const uint8_t* mapped = m_file.mapped()) {
+        // Decoded straight from the mapping: nothing is copied. Whether the
+        // file still has the bytes is asked once for the tiles a read-ahead
+        // would bring; a file cut short since fails only the tiles it lost,
+        // and one cut between asking and reading fails the read.
+        if (!known) {
+            ahead.serial = 0;
+            const uint64_t size = std::min(m_file.currentSize(), m_file.size());
+            if (size < begin + uint64_t(length))
+                return fail();
+            ahead.serial = m_serial;
+            ahead.begin = begin;
+            ahead.size = std::size_t(std::min<uint64_t>(spanEnd(), size) - begin);
+        }
+        struct Decode {
+            TileDecoder* decoder;
+            const uint8_t* stored;
+            uint32_t length;
+            uint8_t* target;
+            std::size_t targetLen;
+            bool ok;
+        } job{m_decoder, mapped + begin, length, target, m_tileBufferBytes, false};
+        const bool read = MappedCopy::run(
+            [](void* context) {
+                auto& j = *static_cast<Decode*>(context);
+                j.ok = j.decoder->decode(j.stored, j.length, j.target, j.targetLen);
+            },
+            &job);
+        return read && job.ok ? true : fail();
+    }
+
+    const uint8_t* stored;
+    if (known) {
+        stored = ahead.bytes.get() + (begin - ahead.begin);
+    } else {
+        const uint32_t span = spanEnd() - begin;
         ahead.serial = 0;
         ahead.size = 0;
         if (span > ahead.capacity) {
             ahead.capacity = 0;
             ahead.bytes.reset(new (std::nothrow) uint8_t[span]);
-            if (!ahead.bytes) {
-                std::memset(target, 0, targetLen);
-                return false;
-            }
+            if (!ahead.bytes)
+                return fail();
             ahead.capacity = span;
         }
         // A file cut short since it was opened fails only the tiles it lost.
         const std::size_t got = m_file.readAt(begin, ahead.bytes.get(), span);
-        if (got < length) {
-            std::memset(target, 0, targetLen);
-            return false;
-        }
+        if (got < length)
+            return fail();
         ahead.size = got;
         ahead.serial = m_serial;
         ahead.begin = begin;
         stored = ahead.bytes.get();
     }
-    if (!m_decoder->decode(stored, length, target, m_tileBufferBytes)) {
-        std::memset(target, 0, targetLen);
-        return false;
-    }
+    if (!m_decoder->decode(stored, length, target, m_tileBufferBytes))
+        return fail();
     return true;
 }

@@ -5,7 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <latch>
+#include <thread>
 #include <cstring>
 #include <memory>
 
@@ -713,6 +719,55 @@ TEST(TlmImage, ReadAheadServesOnlyThisFilesBytes) {
     EXPECT_TRUE(cut->readTile(4, 2, a.data(), a.size())) << "its bytes are all there";
     EXPECT_FALSE(cut->readTile(5, 2, a.data(), a.size())) << "its bytes are gone";
     EXPECT_TRUE(std::all_of(a.begin(), a.end(), [](uint8_t v) { return v == 0; }));
+}
+
+// Tiles are decoded straight from the mapped file. A file emptied after its
+// bytes were last seen to be there fails the tiles it lost, on every thread
+// reading it, instead of ending the program; the map reads again once it is
+// whole again.
+TEST(TlmImage, MappedTilesOfAnEmptiedFileFail) {
+    TempDir dir;
+    const Picture p = makePicture(256, 48, 8);
+    for (uint32_t compression : {1u, 2u}) {
+        if (compression == 2 && !Bzip2Decoder::available())
+            continue;
+        const std::string path = writeMap(dir, "m" + std::to_string(compression) + ".tlm", p,
+                                          options(TlmWriter::Variant::B, compression, 8));
+        const std::vector<uint8_t> bytes = readFile(path);
+        SourcePtr map = openMap(path);
+        ASSERT_TRUE(map);
+        std::vector<uint8_t> first(map->tileBufferBytes()), tile(first.size(), 0xAB);
+        ASSERT_TRUE(map->readTile(0, 1, first.data(), first.size())); // row 1 is now known to be there
+        // Each thread reads its tile once (so its row is known to it too),
+        // then again after the file was emptied.
+        std::latch read(3), emptied(1);
+        std::atomic<int> failed{0};
+        std::vector<std::thread> threads;
+        for (int t = 0; t < 3; ++t)
+            threads.emplace_back([&, t] {
+                std::vector<uint8_t> mine(first.size(), 0xAB);
+                const bool before = map->readTile(1 + t, 1, mine.data(), mine.size());
+                read.count_down();
+                emptied.wait();
+                const bool after = map->readTile(1 + t, 1, mine.data(), mine.size());
+                if (before && !after && std::all_of(mine.begin(), mine.end(), [](uint8_t v) { return v == 0; }))
+                    ++failed;
+            });
+        read.wait();
+        std::filesystem::resize_file(path, 0);
+        emptied.count_down();
+        for (std::thread& t : threads)
+            t.join();
+        EXPECT_EQ(failed, 3) << "compression " << compression;
+        EXPECT_FALSE(map->readTile(0, 1, tile.data(), tile.size()));
+        EXPECT_TRUE(std::all_of(tile.begin(), tile.end(), [](uint8_t v) { return v == 0; }));
+        {
+            std::ofstream out(path, std::ios::binary);
+            out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+        }
+        EXPECT_TRUE(map->readTile(0, 1, tile.data(), tile.size()));
+        EXPECT_EQ(tile, first);
+    }
 }
 
 TEST(TlmImage, ReaderChosenByEnding) {

@@ -12,6 +12,11 @@ namespace MappedCopy {
 // could not be read.
 bool copy(void* destination, const void* source, std::size_t size);
 
+// Runs `work(context)`, which reads mapped bytes; false when a read failed
+// and `work` was left there. `work` must hold nothing that needs cleaning up
+// (no destructors run on that way out) and must not run guarded work itself.
+bool run(void (*work)(void*), void* context);
+
 // Running sums over `count` stretches of `stride` bytes one after the
 // other: sums[j] is `start` plus every byte of stretches 0 … j, modulo 256.
 // False (sums partly written) when the bytes could not be read.

@@ -45,17 +45,35 @@ void install() {
     sigaction(SIGBUS, &action, &g_previous);
 }
 
+// Once for all guarded reads: installed twice, the handler would take itself
+// for the one before it.
+void ensureInstalled() {
+    static std::once_flag once;
+    std::call_once(once, install);
+}
+
 } // namespace
 
 bool copy(void* destination, const void* source, std::size_t size) {
-    static std::once_flag once;
-    std::call_once(once, install);
+    ensureInstalled();
     sigjmp_buf target;
     if (sigsetjmp(target, 0) != 0)
         return false;
     t_target = &target;
     std::memcpy(destination, source, size);
     // Keeps the copy from being moved past the end of the guarded stretch.
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    t_target = nullptr;
+    return true;
+}
+
+bool run(void (*work)(void*), void* context) {
+    ensureInstalled();
+    sigjmp_buf target;
+    if (sigsetjmp(target, 0) != 0)
+        return false;
+    t_target = &target;
+    work(context);
     std::atomic_signal_fence(std::memory_order_seq_cst);
     t_target = nullptr;
     return true;
@@ -91,8 +109,7 @@ unsigned char sumBytes(const unsigned char* p, std::size_t size) {
 } // namespace
 
 bool stretchSums(const void* source, std::size_t stride, std::size_t count, unsigned char start, unsigned char* sums) {
-    static std::once_flag once;
-    std::call_once(once, install);
+    ensureInstalled();
     sigjmp_buf target;
     if (sigsetjmp(target, 0) != 0)
         return false;
