@@ -283,9 +283,9 @@ bool TlmImage::finish() {
     }
     m_header.biCompression = 0;
     finishLayers();
-    // Run-length and bzip2 tiles are decoded straight from the mapped file
-    // (other decoders are plug-in code, which must not be left halfway when
-    // the file's bytes are gone); without a mapping they are read.
+    // Run-length and bzip2 tiles are taken from the mapped file (other
+    // decoders are plug-in code, which must not be left halfway when the
+    // file's bytes are gone); without a mapping they are read.
     if (concurrentReads())
         m_file.map();
     return true;
@@ -306,6 +306,41 @@ void TlmImage::georefInfo(int& type, int& zone) const {
         type = 0;
         zone = 0;
     }
+}
+
+bool TlmImage::decodeMapped(const uint8_t* stored, uint32_t length, uint8_t* target) {
+    if (m_storedCompression != 1) {
+        // The bzip2 library holds memory while it decodes, which leaving it
+        // halfway would lose: its input is copied out first.
+        thread_local std::unique_ptr<uint8_t[]> copy;
+        thread_local std::size_t capacity = 0;
+        if (length > capacity) {
+            capacity = 0;
+            copy.reset(new (std::nothrow) uint8_t[length]);
+            if (!copy)
+                return false;
+            capacity = length;
+        }
+        return MappedCopy::copy(copy.get(), stored, length) &&
+               m_decoder->decode(copy.get(), length, target, m_tileBufferBytes);
+    }
+    // Run-length tiles are decoded straight from the mapping: nothing is
+    // copied.
+    struct Decode {
+        TileDecoder* decoder;
+        const uint8_t* stored;
+        uint32_t length;
+        uint8_t* target;
+        std::size_t targetLen;
+        bool ok;
+    } job{m_decoder, stored, length, target, m_tileBufferBytes, false};
+    const bool read = MappedCopy::run(
+        [](void* context) {
+            auto& j = *static_cast<Decode*>(context);
+            j.ok = j.decoder->decode(j.stored, j.length, j.target, j.targetLen);
+        },
+        &job);
+    return read && job.ok;
 }
 
 bool TlmImage::readTile(int column, int row, uint8_t* target, std::size_t targetLen) {
@@ -344,10 +379,9 @@ bool TlmImage::readTile(int column, int row, uint8_t* target, std::size_t target
     };
 
     if (const uint8_t* mapped = m_file.mapped()) {
-        // Decoded straight from the mapping: nothing is copied. Whether the
-        // file still has the bytes is asked once for the tiles a read-ahead
-        // would bring; a file cut short since fails only the tiles it lost,
-        // and one cut between asking and reading fails the read.
+        // Whether the file still has the bytes is asked once for the tiles a
+        // read-ahead would bring: a file cut short since fails only the tiles
+        // it lost, and one cut between asking and reading fails the read.
         if (!known) {
             ahead.serial = 0;
             const uint64_t size = std::min(m_file.currentSize(), m_file.size());
@@ -357,21 +391,7 @@ bool TlmImage::readTile(int column, int row, uint8_t* target, std::size_t target
             ahead.begin = begin;
             ahead.size = std::size_t(std::min<uint64_t>(spanEnd(), size) - begin);
         }
-        struct Decode {
-            TileDecoder* decoder;
-            const uint8_t* stored;
-            uint32_t length;
-            uint8_t* target;
-            std::size_t targetLen;
-            bool ok;
-        } job{m_decoder, mapped + begin, length, target, m_tileBufferBytes, false};
-        const bool read = MappedCopy::run(
-            [](void* context) {
-                auto& j = *static_cast<Decode*>(context);
-                j.ok = j.decoder->decode(j.stored, j.length, j.target, j.targetLen);
-            },
-            &job);
-        return read && job.ok ? true : fail();
+        return decodeMapped(mapped + begin, length, target) || fail();
     }
 
     const uint8_t* stored;

@@ -18,9 +18,10 @@ public:
     static TlmImage* open(const std::string& path);
 
     bool readTile(int column, int row, uint8_t* target, std::size_t targetLen) override;
-    // Tiles are read with positioned reads and decoded without shared state
-    // (the tile codec plug-in promises nothing about threads), so run-length
-    // and bzip2 tiles may be read on several threads at once.
+    // Run-length and bzip2 tiles are decoded from the mapped file (or read
+    // with positioned reads) without shared state, so they may be read on
+    // several threads at once; the tile codec plug-in promises nothing about
+    // threads.
     bool concurrentReads() const override { return m_storedCompression == 1 || m_storedCompression == 2; }
     bool cheapTiles() const override { return m_storedCompression <= 1; }
     bool isOpen() const override { return m_file.isOpen(); }
@@ -46,6 +47,9 @@ private:
     bool readTileBody(uint32_t length);
     bool readLayerChunk(uint32_t length);
     bool finish();
+    // Decodes the stored bytes of a tile in the mapped file into a tile
+    // buffer; false when they do not decode or are gone.
+    bool decodeMapped(const uint8_t* stored, uint32_t length, uint8_t* target);
 
     MapFile m_file;
     Variant m_variant = Variant::A;

@@ -8,8 +8,9 @@
 //   warm.
 // - BM_DecodeTiles/<zoom × 1000>/<compression>: reading and decoding exactly
 //   the tiles of the view on one thread; BM_ColdRepaint/<zoom ×
-//   1000>/<compression>/<threads> draws it with empty caches, decoding on one
-//   thread (1) or on all cores (0); its CPU column counts every thread.
+//   1000>/<compression>/<threads> draws it with empty caches, decoding the
+//   tiles and making their display tiles on one thread (1) or on all cores
+//   (0); its CPU column counts every thread.
 // - BM_Pan/<zoom × 1000>/<display cache>: 100 repaints while the origin moves
 //   16 pixels down each, without (0) and with (1) the cache of display tiles;
 //   the map is larger than the tile cache budget.
