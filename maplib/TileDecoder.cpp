@@ -3,6 +3,7 @@
 #include "PluginLoader.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -10,15 +11,17 @@
 
 namespace {
 
-// 64 bytes handled as one value: the compiler turns operations on it into
-// vector loads, stores and bitwise operations of the widest registers the
-// function is compiled for (one, two or four of them).
-using Lane = uint8_t __attribute__((vector_size(64)));
-
 // The decoding itself, compiled into each of the functions below for the
-// instruction set that function is built for.
+// instruction set that function is built for. A Lane is W bytes handled as
+// one value, which the compiler turns into loads, stores and bitwise
+// operations of one register: W must be the register width of that
+// instruction set, as a wider one is taken apart byte by byte.
+template <int W>
 __attribute__((always_inline)) inline bool decodeRuns(const uint8_t* src, std::size_t srcLen, uint8_t* dst,
                                                       std::size_t dstLen) {
+    // (A typedef: GCC drops the attribute from a dependent alias.)
+    typedef uint8_t Lane __attribute__((vector_size(W)));
+    static_assert(sizeof(Lane) == W);
     // Literal and short repeat codes cover at most 128 bytes. While the source
     // has 132 bytes left and the target 128, every such code is written as
     // one 128-byte store of either the source bytes after it or its repeated
@@ -52,11 +55,17 @@ __attribute__((always_inline)) inline bool decodeRuns(const uint8_t* src, std::s
         const uint8_t literal = uint8_t((c >> 7) - 1);
         const Lane keep = Lane{} + literal;
         const Lane fill = (Lane{} + in[1]) & ~keep;
-        for (std::size_t k = 0; k < Chunk; k += sizeof(Lane)) {
-            Lane v;
-            std::memcpy(&v, in + 1 + k, sizeof v);
-            v = (v & keep) | fill;
-            std::memcpy(out + k, &v, sizeof v);
+        // All loads before the stores: the compiler need not check whether
+        // they overlap.
+        constexpr int Lanes = int(Chunk) / W;
+        Lane v[Lanes];
+#pragma GCC unroll 8
+        for (int k = 0; k < Lanes; ++k)
+            std::memcpy(&v[k], in + 1 + k * W, sizeof(Lane));
+#pragma GCC unroll 8
+        for (int k = 0; k < Lanes; ++k) {
+            v[k] = (v[k] & keep) | fill;
+            std::memcpy(out + k * W, &v[k], sizeof(Lane));
         }
         // A literal of c + 1 bytes takes c + 2 source bytes; a repeat of
         // c − 126 bytes takes 2.
@@ -120,40 +129,72 @@ __attribute__((always_inline)) inline bool decodeRuns(const uint8_t* src, std::s
 using DecodeRuns = bool (*)(const uint8_t*, std::size_t, uint8_t*, std::size_t);
 
 bool decodeRunsPlain(const uint8_t* src, std::size_t srcLen, uint8_t* dst, std::size_t dstLen) {
-    return decodeRuns(src, srcLen, dst, dstLen);
+    return decodeRuns<16>(src, srcLen, dst, dstLen);
 }
 
 #if defined(__x86_64__) || defined(__i386__)
-__attribute__((target("avx2"))) bool decodeRunsAvx2(const uint8_t* src, std::size_t srcLen, uint8_t* dst,
+__attribute__((target("avx2,tune=haswell"))) bool decodeRunsAvx2(const uint8_t* src, std::size_t srcLen, uint8_t* dst,
                                                     std::size_t dstLen) {
-    return decodeRuns(src, srcLen, dst, dstLen);
+    return decodeRuns<32>(src, srcLen, dst, dstLen);
 }
 
 __attribute__((target("avx512f,avx512bw"))) bool decodeRunsAvx512(const uint8_t* src, std::size_t srcLen, uint8_t* dst,
                                                                   std::size_t dstLen) {
-    return decodeRuns(src, srcLen, dst, dstLen);
+    return decodeRuns<64>(src, srcLen, dst, dstLen);
 }
 #endif
 
-// The widest registers the processor has: the wider, the fewer instructions
-// each code takes. Asked at the first decode rather than while the program
-// loads, where the sanitizers' run-time is not ready yet.
-DecodeRuns widestDecodeRuns() {
+// The widest registers the processor has, up to `limit` bytes: the wider,
+// the fewer instructions each code takes.
+int widest(int limit) {
 #if defined(__x86_64__) || defined(__i386__)
     __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw"))
+    if (limit >= 64 && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw"))
+        return 64;
+    if (limit >= 32 && __builtin_cpu_supports("avx2"))
+        return 32;
+#endif
+    (void)limit;
+    return 16;
+}
+
+DecodeRuns decodeRunsOf(int width) {
+#if defined(__x86_64__) || defined(__i386__)
+    if (width == 64)
         return decodeRunsAvx512;
-    if (__builtin_cpu_supports("avx2"))
+    if (width == 32)
         return decodeRunsAvx2;
 #endif
+    (void)width;
     return decodeRunsPlain;
 }
+
+// Chosen at the first decode rather than while the program loads, where the
+// sanitizers' run-time is not ready yet.
+std::atomic<int> g_width{0};
+std::atomic<DecodeRuns> g_decodeRuns{nullptr};
 
 } // namespace
 
 bool RunLengthDecoder::run(const uint8_t* src, std::size_t srcLen, uint8_t* dst, std::size_t dstLen) {
-    static const DecodeRuns decode = widestDecodeRuns();
+    DecodeRuns decode = g_decodeRuns.load(std::memory_order_acquire);
+    if (!decode) {
+        setWidth(64);
+        decode = g_decodeRuns.load(std::memory_order_acquire);
+    }
     return decode(src, srcLen, dst, dstLen);
+}
+
+int RunLengthDecoder::width() {
+    if (g_width.load() == 0)
+        setWidth(64);
+    return g_width.load();
+}
+
+void RunLengthDecoder::setWidth(int bytes) {
+    const int w = widest(bytes);
+    g_width.store(w);
+    g_decodeRuns.store(decodeRunsOf(w), std::memory_order_release);
 }
 
 bool RunLengthDecoder::decode(const uint8_t* source, std::size_t sourceLen, uint8_t* target, std::size_t targetLen) {

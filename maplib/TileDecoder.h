@@ -26,6 +26,12 @@ class RunLengthDecoder : public TileDecoder {
 public:
     bool decode(const uint8_t* source, std::size_t sourceLen, uint8_t* target, std::size_t targetLen) override;
     static bool run(const uint8_t* source, std::size_t sourceLen, uint8_t* target, std::size_t targetLen);
+
+    // The register width in bytes decoding works with: the widest the
+    // processor has of 64, 32 and 16. setWidth picks the widest up to
+    // `bytes`, to compare the variants; not while tiles are decoded.
+    static int width();
+    static void setWidth(int bytes);
 };
 
 // Compression 2: one-call buffer decompression of libbz2, which is loaded on

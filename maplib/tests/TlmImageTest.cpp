@@ -471,23 +471,42 @@ bool referenceRunLength(const uint8_t* src, std::size_t srcLen, uint8_t* dst, st
 // Long streams go through the wide stores, short ones only through the
 // careful loop; every stream is also decoded into targets that end exactly
 // at its decoded length and a few bytes around it, and cut at random points.
+// So for each register width this processor has.
 TEST(TlmImage, RunLengthDecoderMatchesThePlainRules) {
     uint32_t state = 12345;
     auto next = [&] {
         state = state * 1664525u + 1013904223u;
         return state >> 8;
     };
+    struct Restore {
+        int width = RunLengthDecoder::width();
+        ~Restore() { RunLengthDecoder::setWidth(width); }
+    } restore;
+    std::vector<int> widths;
+    for (int w : {64, 32, 16}) {
+        RunLengthDecoder::setWidth(w);
+        if (RunLengthDecoder::width() == w)
+            widths.push_back(w);
+    }
+    EXPECT_EQ(widths.back(), 16) << "every processor has the plain variant";
     int successes = 0;
     int exactFits = 0;
     auto compare = [&](const std::vector<uint8_t>& src, std::size_t srcLen, std::size_t dstLen, int round) {
-        std::vector<uint8_t> fast(dstLen + 1, 0xA5), plain(dstLen + 1, 0);
+        std::vector<uint8_t> plain(dstLen + 1, 0);
         plain[dstLen] = 0xA5; // the byte after the target stays untouched
-        const bool a = RunLengthDecoder::run(src.data(), srcLen, fast.data(), dstLen);
         const bool b = referenceRunLength(src.data(), srcLen, plain.data(), dstLen);
-        EXPECT_EQ(a, b) << "round " << round << " source " << srcLen << " target " << dstLen;
-        EXPECT_TRUE(fast == plain) << "round " << round << " source " << srcLen << " target " << dstLen;
-        successes += a ? 1 : 0;
-        return a == b && fast == plain;
+        bool same = true;
+        for (int w : widths) {
+            RunLengthDecoder::setWidth(w);
+            std::vector<uint8_t> fast(dstLen + 1, 0xA5);
+            const bool a = RunLengthDecoder::run(src.data(), srcLen, fast.data(), dstLen);
+            EXPECT_EQ(a, b) << "width " << w << " round " << round << " source " << srcLen << " target " << dstLen;
+            EXPECT_TRUE(fast == plain) << "width " << w << " round " << round << " source " << srcLen << " target "
+                                       << dstLen;
+            same = same && a == b && fast == plain;
+        }
+        successes += b ? 1 : 0;
+        return same;
     };
     for (int round = 0; round < 3000; ++round) {
         const bool longStream = round % 2 == 1;
