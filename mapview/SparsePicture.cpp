@@ -31,20 +31,25 @@ inline uint32_t alpha(uint32_t pixel) {
 // Gaps of fewer transparent pixels than this stay inside a run.
 constexpr int MaxGap = 16;
 
-// Eight pixels handled as one value: the compiler turns operations on it into
-// vector instructions of the registers the function is built for.
-using Pixels = uint32_t __attribute__((vector_size(32)));
-
 // The pixels of full alpha over the target, the transparent ones leaving it.
+// W bytes of pixels are handled as one value, which the compiler turns into
+// instructions of one register: W must be the register width the function
+// is built for, as a wider value is taken apart pixel by pixel.
+template <int W>
 __attribute__((always_inline)) inline void selectPixels(uint32_t* target, const uint32_t* source, int n) {
+    // (A typedef: GCC drops the attribute from a dependent alias.)
+    typedef uint32_t Pixels __attribute__((vector_size(W)));
+    constexpr int Count = W / 4;
     int k = 0;
-    for (; k + 8 <= n; k += 8) {
+    for (; k + Count <= n; k += Count) {
         Pixels s;
         Pixels t;
         std::memcpy(&s, source + k, sizeof s);
         std::memcpy(&t, target + k, sizeof t);
-        const auto empty = reinterpret_cast<Pixels>((s & 0xFF000000u) == 0);
-        t = (t & empty) | (s & ~empty);
+        // All ones where the alpha byte is not 0, without a vector
+        // comparison (which GCC 12 cannot compile in a template).
+        const Pixels opaque = Pixels{} - (((s >> 24) + 255u) >> 8);
+        t = (s & opaque) | (t & ~opaque);
         std::memcpy(target + k, &t, sizeof t);
     }
     for (; k < n; ++k) {
@@ -56,12 +61,12 @@ __attribute__((always_inline)) inline void selectPixels(uint32_t* target, const 
 using SelectFunction = void (*)(uint32_t*, const uint32_t*, int);
 
 void selectPlain(uint32_t* target, const uint32_t* source, int n) {
-    selectPixels(target, source, n);
+    selectPixels<16>(target, source, n);
 }
 
 #if defined(__x86_64__)
 __attribute__((target("avx2"))) void selectAvx2(uint32_t* target, const uint32_t* source, int n) {
-    selectPixels(target, source, n);
+    selectPixels<32>(target, source, n);
 }
 #endif
 
