@@ -96,6 +96,11 @@ bool ImageSource::finishGeometry() {
         return false;
     }
     const int64_t b = h.biBitCount < 9 ? h.biBitCount : (h.biBitCount / 8) * 8;
+    // Row bytes times rows of sizes near 2^31 would overflow: the rows are
+    // checked against the limit first.
+    const int64_t rowBytes = std::max(b * int64_t(h.biWidth) / 8, int64_t(tileStride(h.biWidth, h.biBitCount)));
+    if (rowBytes <= 0 || int64_t(h.biHeight) > MaxTileBytes / rowBytes)
+        return false;
     const int64_t tileBytes = b * int64_t(h.biWidth) / 8 * int64_t(h.biHeight);
     const int64_t buffer = std::max(tileBytes, tileStride(h.biWidth, h.biBitCount) * int64_t(h.biHeight));
     if (tileBytes <= 0 || buffer > MaxTileBytes)

@@ -288,6 +288,11 @@ TEST(TlmImage, DamagedHeadersDoNotOpen) {
         putU32(f.data() + headerAt + 8, 0x10000);
         putU16(f.data() + headerAt + 14, 24);
         EXPECT_FALSE(tryOpen(f)) << "tile bytes overflow";
+        // Near 2^31 on both sides, the byte count overflows 64 bits (caught
+        // under the undefined-behaviour sanitizer).
+        putU32(f.data() + headerAt + 4, 0x7FFFFFFF);
+        putU32(f.data() + headerAt + 8, 0x7FFFFFFF);
+        EXPECT_FALSE(tryOpen(f)) << "tile bytes overflow 64 bits";
     }
     EXPECT_FALSE(tryOpen(patched(tableLengthAt, 4 * 2 * 2))) << "table shorter than the tiles";
     EXPECT_FALSE(tryOpen(patched(tableLengthAt, 0xFFFFFF00u))) << "table longer than the file";
@@ -637,6 +642,18 @@ TEST(TlmImage, DamagedTilesDecodeToZeros) {
         EXPECT_EQ(std::count(tile.begin(), tile.end(), 0), long(tile.size()));
         EXPECT_TRUE(src->readTile(1, 0, tile.data(), tile.size())) << "the next tile is intact";
         EXPECT_FALSE(src->readTile(2, 0, tile.data(), tile.size())) << "outside the map";
+        // A tile of no stored bytes (the offset of the next one repeated):
+        // a run-length tile of zeros, a bzip2 tile that fails.
+        putU32(f.data() + table + 4, getU32(f.data() + table));
+        writeFile(dir.path("empty.tlm"), f);
+        SourcePtr empty = openMap(dir.path("empty.tlm"));
+        ASSERT_TRUE(empty);
+        std::fill(tile.begin(), tile.end(), 0xAA);
+        bool read = false;
+        // On a thread that has read nothing yet, so that no buffer is left.
+        std::thread([&] { read = empty->readTile(0, 0, tile.data(), tile.size()); }).join();
+        EXPECT_EQ(read, compression == 1);
+        EXPECT_EQ(std::count(tile.begin(), tile.end(), 0), long(tile.size()));
     }
     // An uncompressed file cut short: the missing part of a tile is zero.
     const std::string path = writeMap(dir, "u.tlm", p, options(TlmWriter::Variant::B, 0, 8));
