@@ -70,7 +70,11 @@ __attribute__((always_inline)) inline bool decodeRuns(const uint8_t* src, std::s
         // A literal of c + 1 bytes takes c + 2 source bytes; a repeat of
         // c − 126 bytes takes 2.
         out += c + 1 - (127 & ~literal);
-        in += c < 0x80 ? c + 2 : 2;
+        // The next code's position is what the next code waits for: the
+        // repeat case's is ready before c is, the literal's one add after.
+        const uint8_t* const afterRepeat = in + 2;
+        const uint8_t* const afterLiteral = afterRepeat + c;
+        in = c < 0x80 ? afterLiteral : afterRepeat;
     }
 
     // The last codes, with every length checked against both buffers.
