@@ -3,6 +3,7 @@
 #include "HdbTestUtil.h"
 
 #include <HDBFile.h>
+#include <MappedCopy.h>
 #include <HDBPageCache.h>
 #include <HDBRecords.h>
 #include <HDBWriter.h>
@@ -147,6 +148,8 @@ TEST(HDBPageCache, TwoThreadsReadDifferentFilesAtOnce) {
 }
 
 TEST(HDBFile, FileShrinkingWhileOpenGivesFailedReadsNotACrash) {
+    if (!MappedCopy::guarded)
+        GTEST_SKIP() << "failed reads of mapped files are not caught in this build";
     TempDir dir;
     const std::string path = makeFile(dir, "shrink", 60000, "Kennmark");
     HDBRecords c(HDBFile::open(path, "Kennmark"));
