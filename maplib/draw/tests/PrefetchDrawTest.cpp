@@ -134,7 +134,7 @@ TEST(PrefetchDraw, AllThreadsLeaveWhatOneThreadLeaves) {
 // of their rows or less (bzip2 tiles always): further in, reading a tile
 // decoded on another core costs the drawing core about what decoding it
 // there would. With their display tiles made there too, at any zoom.
-TEST(PrefetchDraw, RunLengthTilesOnlyWhenZoomedOut) {
+TEST(PrefetchDraw, RunLengthTilesAloneOnlyWhenZoomedOut) {
     DrawTempDir dir;
     const int before = TilePrefetch::threadCount();
     TilePrefetch::setThreadCount(4);
