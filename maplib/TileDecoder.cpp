@@ -17,8 +17,8 @@ namespace {
 // operations of one register: W must be the register width of that
 // instruction set, as a wider one is taken apart byte by byte.
 template <int W>
-__attribute__((always_inline)) inline bool decodeRuns(const uint8_t* src, std::size_t srcLen, uint8_t* dst,
-                                                      std::size_t dstLen) {
+__attribute__((always_inline)) inline bool decodeRuns(const uint8_t* src, std::size_t srcLen, std::size_t readable,
+                                                      uint8_t* dst, std::size_t dstLen) {
     // (A typedef: GCC drops the attribute from a dependent alias.)
     typedef uint8_t Lane __attribute__((vector_size(W)));
     static_assert(sizeof(Lane) == W);
@@ -28,15 +28,20 @@ __attribute__((always_inline)) inline bool decodeRuns(const uint8_t* src, std::s
     // byte, picked with a mask rather than a branch: map tiles mix both kinds
     // of run irregularly, and a mispredicted branch per run costs more than
     // the wide store. The bytes stored past a run's end are overwritten by the
-    // runs that follow, or cleared at the end.
+    // runs that follow, or cleared at the end. Where bytes after the source
+    // may be read (`readable`), the wide stores go on up to its last code,
+    // each code checked against the source's end on the side.
     constexpr std::size_t Chunk = 128;
     const uint8_t* in = src;
     const uint8_t* const inEnd = src + srcLen;
+    const uint8_t* const loadEnd = src + std::max(readable, srcLen);
     uint8_t* out = dst;
     uint8_t* const outEnd = dst + dstLen;
-    while (inEnd - in >= std::ptrdiff_t(Chunk + 4) && outEnd - out >= std::ptrdiff_t(Chunk)) {
+    while (loadEnd - in >= std::ptrdiff_t(Chunk + 4) && outEnd - out >= std::ptrdiff_t(Chunk)) {
         const unsigned c = in[0];
         if (c == 0xFF) {
+            if (inEnd - in < 4)
+                break;
             const std::size_t n = std::size_t(in[1] | (in[2] << 8)) + 129;
             if (n > std::size_t(outEnd - out))
                 break; // the careful loop below reports it
@@ -51,6 +56,13 @@ __attribute__((always_inline)) inline bool decodeRuns(const uint8_t* src, std::s
             out = end;
             continue;
         }
+        // The next code's position is what the next code waits for: the
+        // repeat case's is ready before c is, the literal's one add after.
+        const uint8_t* const afterRepeat = in + 2;
+        const uint8_t* const afterLiteral = afterRepeat + c;
+        const uint8_t* const next = c < 0x80 ? afterLiteral : afterRepeat;
+        if (next > inEnd)
+            break; // the code passes the source's end: the careful loop reports it
         // All ones for a literal code, zero for a repeat code.
         const uint8_t literal = uint8_t((c >> 7) - 1);
         const Lane keep = Lane{} + literal;
@@ -70,11 +82,7 @@ __attribute__((always_inline)) inline bool decodeRuns(const uint8_t* src, std::s
         // A literal of c + 1 bytes takes c + 2 source bytes; a repeat of
         // c − 126 bytes takes 2.
         out += c + 1 - (127 & ~literal);
-        // The next code's position is what the next code waits for: the
-        // repeat case's is ready before c is, the literal's one add after.
-        const uint8_t* const afterRepeat = in + 2;
-        const uint8_t* const afterLiteral = afterRepeat + c;
-        in = c < 0x80 ? afterLiteral : afterRepeat;
+        in = next;
     }
 
     // The last codes, with every length checked against both buffers.
@@ -130,21 +138,23 @@ __attribute__((always_inline)) inline bool decodeRuns(const uint8_t* src, std::s
     return ok;
 }
 
-using DecodeRuns = bool (*)(const uint8_t*, std::size_t, uint8_t*, std::size_t);
+using DecodeRuns = bool (*)(const uint8_t*, std::size_t, std::size_t, uint8_t*, std::size_t);
 
-bool decodeRunsPlain(const uint8_t* src, std::size_t srcLen, uint8_t* dst, std::size_t dstLen) {
-    return decodeRuns<16>(src, srcLen, dst, dstLen);
+bool decodeRunsPlain(const uint8_t* src, std::size_t srcLen, std::size_t readable, uint8_t* dst, std::size_t dstLen) {
+    return decodeRuns<16>(src, srcLen, readable, dst, dstLen);
 }
 
 #if defined(__x86_64__) || defined(__i386__)
-__attribute__((target("avx2,tune=haswell"))) bool decodeRunsAvx2(const uint8_t* src, std::size_t srcLen, uint8_t* dst,
-                                                    std::size_t dstLen) {
-    return decodeRuns<32>(src, srcLen, dst, dstLen);
+__attribute__((target("avx2,tune=haswell"))) bool decodeRunsAvx2(const uint8_t* src, std::size_t srcLen,
+                                                                 std::size_t readable, uint8_t* dst,
+                                                                 std::size_t dstLen) {
+    return decodeRuns<32>(src, srcLen, readable, dst, dstLen);
 }
 
-__attribute__((target("avx512f,avx512bw"))) bool decodeRunsAvx512(const uint8_t* src, std::size_t srcLen, uint8_t* dst,
+__attribute__((target("avx512f,avx512bw"))) bool decodeRunsAvx512(const uint8_t* src, std::size_t srcLen,
+                                                                  std::size_t readable, uint8_t* dst,
                                                                   std::size_t dstLen) {
-    return decodeRuns<64>(src, srcLen, dst, dstLen);
+    return decodeRuns<64>(src, srcLen, readable, dst, dstLen);
 }
 #endif
 
@@ -181,12 +191,17 @@ std::atomic<DecodeRuns> g_decodeRuns{nullptr};
 } // namespace
 
 bool RunLengthDecoder::run(const uint8_t* src, std::size_t srcLen, uint8_t* dst, std::size_t dstLen) {
+    return run(src, srcLen, srcLen, dst, dstLen);
+}
+
+bool RunLengthDecoder::run(const uint8_t* src, std::size_t srcLen, std::size_t readable, uint8_t* dst,
+                           std::size_t dstLen) {
     DecodeRuns decode = g_decodeRuns.load(std::memory_order_acquire);
     if (!decode) {
         setWidth(64);
         decode = g_decodeRuns.load(std::memory_order_acquire);
     }
-    return decode(src, srcLen, dst, dstLen);
+    return decode(src, srcLen, readable, dst, dstLen);
 }
 
 int RunLengthDecoder::width() {

@@ -26,6 +26,11 @@ class RunLengthDecoder : public TileDecoder {
 public:
     bool decode(const uint8_t* source, std::size_t sourceLen, uint8_t* target, std::size_t targetLen) override;
     static bool run(const uint8_t* source, std::size_t sourceLen, uint8_t* target, std::size_t targetLen);
+    // The same where `readable` (at least sourceLen) bytes from `source` may
+    // be read: the fast wide loads then go on to the last codes. The bytes
+    // after the source do not change the result.
+    static bool run(const uint8_t* source, std::size_t sourceLen, std::size_t readable, uint8_t* target,
+                    std::size_t targetLen);
 
     // The register width in bytes decoding works with: the widest the
     // processor has of 64, 32 and 16. setWidth picks the widest up to

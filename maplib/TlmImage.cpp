@@ -308,7 +308,7 @@ void TlmImage::georefInfo(int& type, int& zone) const {
     }
 }
 
-bool TlmImage::decodeMapped(const uint8_t* stored, uint32_t length, uint8_t* target) {
+bool TlmImage::decodeMapped(const uint8_t* stored, uint32_t length, std::size_t readable, uint8_t* target) {
     if (m_storedCompression != 1) {
         // The bzip2 library holds memory while it decodes, which leaving it
         // halfway would lose: its input is copied out first.
@@ -327,17 +327,17 @@ bool TlmImage::decodeMapped(const uint8_t* stored, uint32_t length, uint8_t* tar
     // Run-length tiles are decoded straight from the mapping: nothing is
     // copied.
     struct Decode {
-        TileDecoder* decoder;
         const uint8_t* stored;
         uint32_t length;
+        std::size_t readable;
         uint8_t* target;
         std::size_t targetLen;
         bool ok;
-    } job{m_decoder, stored, length, target, m_tileBufferBytes, false};
+    } job{stored, length, readable, target, m_tileBufferBytes, false};
     const bool read = MappedCopy::run(
         [](void* context) {
             auto& j = *static_cast<Decode*>(context);
-            j.ok = j.decoder->decode(j.stored, j.length, j.target, j.targetLen);
+            j.ok = RunLengthDecoder::run(j.stored, j.length, j.readable, j.target, j.targetLen);
         },
         &job);
     return read && job.ok;
@@ -391,7 +391,10 @@ bool TlmImage::readTile(int column, int row, uint8_t* target, std::size_t target
             ahead.begin = begin;
             ahead.size = std::size_t(std::min<uint64_t>(spanEnd(), size) - begin);
         }
-        return decodeMapped(mapped + begin, length, target) || fail();
+        // The bytes after the tile that the file was seen to have may be
+        // read ahead by the decoder.
+        const std::size_t readable = std::size_t(ahead.begin + ahead.size - begin);
+        return decodeMapped(mapped + begin, length, readable, target) || fail();
     }
 
     const uint8_t* stored;
@@ -417,7 +420,9 @@ bool TlmImage::readTile(int column, int row, uint8_t* target, std::size_t target
         ahead.begin = begin;
         stored = ahead.bytes.get();
     }
-    if (!m_decoder->decode(stored, length, target, m_tileBufferBytes))
-        return fail();
-    return true;
+    const std::size_t readable = std::size_t(ahead.begin + ahead.size - begin);
+    const bool decoded = m_storedCompression == 1
+                             ? RunLengthDecoder::run(stored, length, readable, target, m_tileBufferBytes)
+                             : m_decoder->decode(stored, length, target, m_tileBufferBytes);
+    return decoded || fail();
 }

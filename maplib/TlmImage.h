@@ -48,8 +48,9 @@ private:
     bool readLayerChunk(uint32_t length);
     bool finish();
     // Decodes the stored bytes of a tile in the mapped file into a tile
-    // buffer; false when they do not decode or are gone.
-    bool decodeMapped(const uint8_t* stored, uint32_t length, uint8_t* target);
+    // buffer (`readable` bytes from `stored` may be read); false when they
+    // do not decode or are gone.
+    bool decodeMapped(const uint8_t* stored, uint32_t length, std::size_t readable, uint8_t* target);
 
     MapFile m_file;
     Variant m_variant = Variant::A;

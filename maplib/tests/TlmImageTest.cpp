@@ -478,7 +478,8 @@ bool referenceRunLength(const uint8_t* src, std::size_t srcLen, uint8_t* dst, st
 // Long streams go through the wide stores, short ones only through the
 // careful loop; every stream is also decoded into targets that end exactly
 // at its decoded length and a few bytes around it, and cut at random points.
-// So for each register width this processor has.
+// So for each register width this processor has, and with readable bytes
+// after the source.
 TEST(TlmImage, RunLengthDecoderMatchesThePlainRules) {
     uint32_t state = 12345;
     auto next = [&] {
@@ -502,15 +503,24 @@ TEST(TlmImage, RunLengthDecoderMatchesThePlainRules) {
         std::vector<uint8_t> plain(dstLen + 1, 0);
         plain[dstLen] = 0xA5; // the byte after the target stays untouched
         const bool b = referenceRunLength(src.data(), srcLen, plain.data(), dstLen);
+        // Also with bytes after the source that may be read: random ones,
+        // which must not show.
+        std::vector<uint8_t> padded(src.begin(), src.begin() + std::ptrdiff_t(srcLen));
+        for (int i = 0; i < 200; ++i)
+            padded.push_back(uint8_t(next()));
         bool same = true;
         for (int w : widths) {
             RunLengthDecoder::setWidth(w);
-            std::vector<uint8_t> fast(dstLen + 1, 0xA5);
-            const bool a = RunLengthDecoder::run(src.data(), srcLen, fast.data(), dstLen);
-            EXPECT_EQ(a, b) << "width " << w << " round " << round << " source " << srcLen << " target " << dstLen;
-            EXPECT_TRUE(fast == plain) << "width " << w << " round " << round << " source " << srcLen << " target "
-                                       << dstLen;
-            same = same && a == b && fast == plain;
+            for (bool pad : {false, true}) {
+                std::vector<uint8_t> fast(dstLen + 1, 0xA5);
+                const bool a = pad ? RunLengthDecoder::run(padded.data(), srcLen, padded.size(), fast.data(), dstLen)
+                                   : RunLengthDecoder::run(src.data(), srcLen, fast.data(), dstLen);
+                EXPECT_EQ(a, b) << "width " << w << " padded " << pad << " round " << round << " source " << srcLen
+                                << " target " << dstLen;
+                EXPECT_TRUE(fast == plain) << "width " << w << " padded " << pad << " round " << round << " source "
+                                           << srcLen << " target " << dstLen;
+                same = same && a == b && fast == plain;
+            }
         }
         successes += b ? 1 : 0;
         return same;
