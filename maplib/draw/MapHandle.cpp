@@ -336,10 +336,7 @@ struct MapHandle::TileJob {
     int ahead = -1; // index among the tiles whose display tiles are made ahead
 };
 
-namespace {
-
-// What turning decoded tiles into display tiles depends on besides the tile.
-struct TileLook {
+struct MapHandle::TileLook {
     TileRenderer::TileLayout layout; // without the tile's own bits and sizes
     bool averaged = false;
     int tileDisplayWidth = 0; // of a whole tile, which area averaging makes
@@ -349,11 +346,25 @@ struct TileLook {
     uint8_t dimmer = 255;
 };
 
-// The part `part` (display tile coordinates) of the display tile of `bits`,
-// `width` × `height` source pixels shown in `size`. `into` as for
-// TileRenderer::stretch.
-QImage renderTile(const TileLook& look, const uint8_t* bits, int width, int height, QSize size, const QRect& part,
-                  QImage into = QImage()) {
+MapHandle::TileLook MapHandle::tileLook() const {
+    TileLook look;
+    look.layout.bitCount = m_header.biBitCount;
+    look.layout.tileWidth = m_header.biWidth;
+    look.layout.tileHeight = m_header.biHeight;
+    look.layout.stride = m_source->stride();
+    // Area averaging in high quality, for 8-bit tiles shown at another size.
+    const bool unzoomed = m_tileDisplayWidth == m_header.biWidth && m_tileDisplayHeight == m_header.biHeight;
+    look.averaged = m_highQuality && m_header.biBitCount == 8 && !unzoomed;
+    look.tileDisplayWidth = m_tileDisplayWidth;
+    look.tileDisplayHeight = m_tileDisplayHeight;
+    look.colours = m_colourTable.data();
+    look.palette = &m_palette;
+    look.dimmer = m_dimmer;
+    return look;
+}
+
+QImage MapHandle::renderTile(const TileLook& look, const uint8_t* bits, int width, int height, QSize size,
+                             const QRect& part, QImage into) {
     TileRenderer::TileLayout layout = look.layout;
     layout.bits = bits;
     layout.width = width;
@@ -367,8 +378,6 @@ QImage renderTile(const TileLook& look, const uint8_t* bits, int width, int heig
     QImage image = TileRenderer::areaAverage(layout, *look.palette);
     return image.isNull() ? image : image.copy(part);
 }
-
-} // namespace
 
 // The display tiles of the tiles a draw loads from the prefetch, made by the
 // decoding threads right after each tile: the drawing thread then only
@@ -472,9 +481,9 @@ void MapHandle::drawSingle(QPainter& painter, const QRect& area, int mapX, int m
         return m_layerMask == 0 || shown.contains(displayKey(column, row)) || tiles.contains(m_source, column, row);
     };
 
+    const TileLook look = tileLook();
     // Area averaging reads every row of a tile whatever the zoom.
-    const bool averaged = m_highQuality && m_header.biBitCount == 8 && !(tdw == tw && tdh == th);
-    const double rowsShown = averaged ? 1.0 : double(tdh) / th;
+    const double rowsShown = look.averaged ? 1.0 : double(tdh) / th;
     // Display tiles too large to keep are made only where they show, and the
     // plug-in's graphic layers are turned into pixels by the plug-in on this
     // thread: both are left to drawTile.
@@ -505,18 +514,8 @@ void MapHandle::drawSingle(QPainter& painter, const QRect& area, int mapX, int m
             }
         }
         if (wanted.size() > 1) {
-            if (aheadPossible) {
-                TileLook look;
-                look.layout.bitCount = m_header.biBitCount;
-                look.layout.tileWidth = tw;
-                look.layout.tileHeight = th;
-                look.layout.stride = m_source->stride();
-                look.averaged = averaged;
-                look.tileDisplayWidth = m_tileDisplayWidth;
-                look.tileDisplayHeight = m_tileDisplayHeight;
-                look.dimmer = m_dimmer;
+            if (aheadPossible)
                 ahead = std::make_unique<AheadTiles>(*this, look, std::move(jobs));
-            }
             prefetch.emplace(m_source, std::move(wanted), ahead.get());
             if (ahead)
                 ahead->setPrefetch(&*prefetch);
@@ -584,12 +583,7 @@ void MapHandle::drawTile(QPainter& painter, const TileJob& job, const QRect& dra
         return;
     }
     const int tw = m_header.biWidth, th = m_header.biHeight;
-    TileLook look;
-    look.layout.bitCount = m_header.biBitCount;
-    look.layout.tileWidth = tw;
-    look.layout.tileHeight = th;
-    look.layout.stride = m_source->stride();
-    look.dimmer = m_dimmer;
+    TileLook look = tileLook();
 
     // Graphic extra layers: the plug-in turns the tile into 24 bits.
     ManyLayersPlugin* plugin = ManyLayersPlugin::loaded();
@@ -609,21 +603,18 @@ void MapHandle::drawTile(QPainter& painter, const TileJob& job, const QRect& dra
         if (!bits24)
             return;
         plugin->transform(m_source, headerBytes, bits24.get(), m_header.biBitCount, bits);
+        // Stretched as 24-bit pixels, never averaged.
         look.layout.bitCount = 24;
         look.layout.stride = int(stride24);
+        look.averaged = false;
+        look.colours = nullptr;
         const QRect part = rect.intersected(drawn).translated(-rect.topLeft());
-        const QImage image = renderTile(look, bits24.get(), job.width, job.height, rect.size(), part);
+        const QImage image = renderTile(look, bits24.get(), job.width, job.height, rect.size(), part, QImage());
         painter.drawImage(rect.topLeft() + part.topLeft(), image);
         return;
     }
 
     DisplayTileCache& shown = DisplayTileCache::instance();
-    const bool unzoomed = m_tileDisplayWidth == tw && m_tileDisplayHeight == th;
-    look.averaged = m_highQuality && m_header.biBitCount == 8 && !unzoomed;
-    look.tileDisplayWidth = m_tileDisplayWidth;
-    look.tileDisplayHeight = m_tileDisplayHeight;
-    look.colours = m_colourTable.data();
-    look.palette = &m_palette;
     const std::size_t bytes = std::size_t(rect.width()) * std::size_t(rect.height()) * 4;
     const bool cacheable = shown.accepts(bytes);
     const DisplayTileCache::Key key = displayKey(job.column, job.row);
@@ -645,7 +636,7 @@ void MapHandle::drawTile(QPainter& painter, const TileJob& job, const QRect& dra
     if (ahead && job.ahead >= 0 && cacheable)
         image = ahead->take(std::size_t(job.ahead), key);
     if (image.isNull())
-        image = renderTile(look, bits, job.width, job.height, rect.size(), part);
+        image = renderTile(look, bits, job.width, job.height, rect.size(), part, QImage());
     if (image.isNull())
         return;
     if (cacheable)

@@ -13,7 +13,9 @@
 #include <vector>
 
 class PaletteGroup;
+class QImage;
 class QPainter;
+class QSize;
 class QWidget;
 class SheetMosaic;
 
@@ -116,7 +118,16 @@ private:
     void drawSingle(QPainter& painter, const QRect& area, int mapX, int mapY, const AbortCallback& abort,
                     DrawProgress& progress);
     struct TileJob;
+    struct TileLook;
     class AheadTiles;
+    // What turning this handle's decoded tiles into display tiles depends on
+    // besides the tile.
+    TileLook tileLook() const;
+    // The part `part` (display tile coordinates) of the display tile of
+    // `bits`, `width` × `height` source pixels shown in `size`. `into` as for
+    // TileRenderer::stretch.
+    static QImage renderTile(const TileLook& look, const uint8_t* bits, int width, int height, QSize size,
+                             const QRect& part, QImage into);
     // Draws the tile of `job`; `drawn` is the whole area being drawn. Its
     // display tile may have been made ahead.
     void drawTile(QPainter& painter, const TileJob& job, const QRect& drawn, AheadTiles* ahead);
