@@ -8,6 +8,7 @@
 // - the boundaries alone, drawn onto a picture of the window's size, for a
 //   view shown before (the picture of its lines is kept) and for a view
 //   moved by a pixel since the last paint (the lines are drawn anew).
+#include "BenchMap.h"
 #include "BoundaryModule.h"
 #include "DataMedium.h"
 #include "TolmWindow.h"
@@ -28,16 +29,6 @@ namespace {
 
 constexpr int ClientWidth = 1920;
 constexpr int ClientHeight = 1080;
-
-QApplication& application() {
-    static int argc = 1;
-    static char name[] = "bench_boundaries";
-    static char* argv[] = {name, nullptr};
-    if (std::getenv("QT_QPA_PLATFORM") == nullptr)
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
 
 QString mediumDirectory() {
     const char* dir = std::getenv("VISTREL_BENCH_MEDIUM");
@@ -69,7 +60,7 @@ struct Counts {
 // painter over its boundary files with all levels shown.
 struct Bench {
     explicit Bench(double zoom) {
-        application();
+        BenchMap::application("bench_boundaries");
         const QString medium = mediumDirectory();
         QFile cd(medium + QStringLiteral("KARTEN/CD.TXT"));
         int cdNumber = 1;
@@ -105,7 +96,13 @@ struct Bench {
         window->OnPaint = nullptr;
         window->SetPathName(QString(), false);
     }
-    bool ready() const { return window->MapHandle() != 0; }
+    // False (the benchmark skipped) without a medium.
+    bool ready(benchmark::State& state) const {
+        if (window->MapHandle() != 0)
+            return true;
+        state.SkipWithError("no medium: set VISTREL_BENCH_MEDIUM");
+        return false;
+    }
     void count() {
         for (const VectorLinePainter::LevelStats& s : painter->LastPaint()) {
             counts.segments += s.drawn;
@@ -129,10 +126,8 @@ void repaint(TTolmWindow& window) {
 
 void BM_FullRepaint(benchmark::State& state) {
     Bench bench(double(state.range(0)) / 1000.0);
-    if (!bench.ready()) {
-        state.SkipWithError("no medium: set VISTREL_BENCH_MEDIUM");
+    if (!bench.ready(state))
         return;
-    }
     for (auto _ : state)
         repaint(*bench.window);
 }
@@ -140,10 +135,8 @@ BENCHMARK(BM_FullRepaint)->Arg(1000)->Arg(125)->Unit(benchmark::kMillisecond);
 
 void BM_FullRepaintWithBoundaries(benchmark::State& state) {
     Bench bench(double(state.range(0)) / 1000.0);
-    if (!bench.ready()) {
-        state.SkipWithError("no medium: set VISTREL_BENCH_MEDIUM");
+    if (!bench.ready(state))
         return;
-    }
     bench.window->OnPaint = [&bench](TTolmWindow* sender, TPaintRecord& record) {
         WindowPaint info(*sender, record.painter);
         bench.painter->Paint(info);
@@ -159,10 +152,8 @@ BENCHMARK(BM_FullRepaintWithBoundaries)->Arg(1000)->Arg(125)->Unit(benchmark::kM
 
 void BM_BoundariesOnly(benchmark::State& state) {
     Bench bench(double(state.range(0)) / 1000.0);
-    if (!bench.ready()) {
-        state.SkipWithError("no medium: set VISTREL_BENCH_MEDIUM");
+    if (!bench.ready(state))
         return;
-    }
     QImage picture(bench.window->viewport()->size(), QImage::Format_RGB32);
     for (auto _ : state) {
         QPainter canvas(&picture);
@@ -178,10 +169,8 @@ BENCHMARK(BM_BoundariesOnly)->Arg(1000)->Arg(125)->Unit(benchmark::kMillisecond)
 // other paint), as after a jump or a zoom: every paint draws the lines anew.
 void BM_BoundariesMovedView(benchmark::State& state) {
     Bench bench(double(state.range(0)) / 1000.0);
-    if (!bench.ready()) {
-        state.SkipWithError("no medium: set VISTREL_BENCH_MEDIUM");
+    if (!bench.ready(state))
         return;
-    }
     QImage picture(bench.window->viewport()->size(), QImage::Format_RGB32);
     int step = 0;
     for (auto _ : state) {

@@ -22,6 +22,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -252,21 +253,12 @@ BENCHMARK(BM_MapRepaintWithTrack)->Args({1000, 1})->Args({125, 1})->Unit(benchma
 BENCHMARK(BM_MapRepaintWithSymbols)->Args({1000, 1})->Args({125, 1})->Unit(benchmark::kMillisecond);
 // Zoom in thousandths, skipping on (1) or off (0), the kept picture (0) or
 // a new view every paint (1).
-BENCHMARK(BM_LayerTrack)
-    ->Args({1000, 1, 0})
-    ->Args({125, 1, 0})
-    ->Args({1000, 1, 1})
-    ->Args({125, 1, 1})
-    ->Args({1000, 0, 1})
-    ->Args({125, 0, 1})
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_LayerSymbols)
-    ->Args({1000, 1, 0})
-    ->Args({125, 1, 0})
-    ->Args({1000, 1, 1})
-    ->Args({125, 1, 1})
-    ->Args({1000, 0, 1})
-    ->Args({125, 0, 1})
-    ->Unit(benchmark::kMillisecond);
+void layerCases(benchmark::internal::Benchmark* b) {
+    for (const auto& [skip, newView] : {std::pair{1, 0}, std::pair{1, 1}, std::pair{0, 1}})
+        for (int zoom : {1000, 125})
+            b->Args({zoom, skip, newView});
+}
+BENCHMARK(BM_LayerTrack)->Apply(layerCases)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LayerSymbols)->Apply(layerCases)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ConvertTrack)->Args({1000, 1})->Args({125, 1})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ConvertSymbols)->Args({1000, 1})->Args({125, 1})->Unit(benchmark::kMillisecond);

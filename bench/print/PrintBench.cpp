@@ -9,6 +9,7 @@
 // and the size of the PDF. PRINT_BENCH_MEDIUM names a demo medium to use
 // (else one is made); PRINT_BENCH_KEEP names a folder that keeps the PDFs.
 #include "AppInitModule.h"
+#include "BenchMap.h"
 #include "BatchPrint.h"
 #include "MainMapModule.h"
 #include "MainWindow.h"
@@ -37,16 +38,6 @@
 #include <unistd.h>
 
 namespace {
-
-QApplication& application() {
-    static int argc = 1;
-    static char name[] = "bench_print";
-    static char* argv[] = {name, nullptr};
-    if (std::getenv("QT_QPA_PLATFORM") == nullptr)
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
 
 QTemporaryDir& scratch() {
     static QTemporaryDir* dir = new QTemporaryDir;
@@ -125,7 +116,7 @@ struct Program {
     bool ok = false;
 
     Program() {
-        application();
+        BenchMap::application("bench_print");
         const QString root = medium();
         QFile cd(root + "/KARTEN/CD.TXT");
         if (!cd.open(QIODevice::ReadOnly))

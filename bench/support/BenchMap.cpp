@@ -7,14 +7,15 @@
 #include <QTemporaryDir>
 
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 namespace BenchMap {
 
-QApplication& application() {
+QApplication& application(const char* name) {
     static int argc = 1;
-    static char name[] = "vistrel_bench";
-    static char* argv[] = {name, nullptr};
+    static std::string program = name;
+    static char* argv[] = {program.data(), nullptr};
     if (std::getenv("QT_QPA_PLATFORM") == nullptr)
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     static QApplication* app = new QApplication(argc, argv);
