@@ -54,21 +54,6 @@ void ensureInstalled() {
 
 } // namespace
 
-bool copy(void* destination, const void* source, std::size_t size) {
-    if (size == 0)
-        return true; // either pointer may be null then
-    ensureInstalled();
-    sigjmp_buf target;
-    if (sigsetjmp(target, 0) != 0)
-        return false;
-    t_target = &target;
-    std::memcpy(destination, source, size);
-    // Keeps the copy from being moved past the end of the guarded stretch.
-    std::atomic_signal_fence(std::memory_order_seq_cst);
-    t_target = nullptr;
-    return true;
-}
-
 bool run(void (*work)(void*), void* context) {
     ensureInstalled();
     sigjmp_buf target;
@@ -76,9 +61,26 @@ bool run(void (*work)(void*), void* context) {
         return false;
     t_target = &target;
     work(context);
+    // Keeps the reads from being moved past the end of the guarded stretch.
     std::atomic_signal_fence(std::memory_order_seq_cst);
     t_target = nullptr;
     return true;
+}
+
+bool copy(void* destination, const void* source, std::size_t size) {
+    if (size == 0)
+        return true; // either pointer may be null then
+    struct Copy {
+        void* destination;
+        const void* source;
+        std::size_t size;
+    } job{destination, source, size};
+    return run(
+        [](void* context) {
+            const auto& j = *static_cast<const Copy*>(context);
+            std::memcpy(j.destination, j.source, j.size);
+        },
+        &job);
 }
 
 namespace {
@@ -99,27 +101,29 @@ unsigned char sumBytes(const unsigned char* p, std::size_t size) {
     return static_cast<unsigned char>(total);
 }
 
-// Kept out of line: its loop variables must not live across the jump.
-[[gnu::noinline]] void runningSums(const unsigned char* p, std::size_t stride, std::size_t count, unsigned char sum,
-                                   unsigned char* sums) {
-    for (std::size_t j = 0; j < count; ++j, p += stride) {
-        sum = static_cast<unsigned char>(sum + sumBytes(p, stride));
-        sums[j] = sum;
+struct Sums {
+    const unsigned char* source;
+    std::size_t stride;
+    std::size_t count;
+    unsigned char start;
+    unsigned char* sums;
+};
+
+void runningSums(void* context) {
+    const auto& s = *static_cast<const Sums*>(context);
+    const unsigned char* p = s.source;
+    unsigned char sum = s.start;
+    for (std::size_t j = 0; j < s.count; ++j, p += s.stride) {
+        sum = static_cast<unsigned char>(sum + sumBytes(p, s.stride));
+        s.sums[j] = sum;
     }
 }
 
 } // namespace
 
 bool stretchSums(const void* source, std::size_t stride, std::size_t count, unsigned char start, unsigned char* sums) {
-    ensureInstalled();
-    sigjmp_buf target;
-    if (sigsetjmp(target, 0) != 0)
-        return false;
-    t_target = &target;
-    runningSums(static_cast<const unsigned char*>(source), stride, count, start, sums);
-    std::atomic_signal_fence(std::memory_order_seq_cst);
-    t_target = nullptr;
-    return true;
+    Sums job{static_cast<const unsigned char*>(source), stride, count, start, sums};
+    return run(runningSums, &job);
 }
 
 } // namespace MappedCopy
